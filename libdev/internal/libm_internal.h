@@ -1,0 +1,62 @@
+// Bit-level classification of binary64 values and the read-only constants
+// that fixed results are copied from. Everything here has internal linkage
+// in each source that includes it.
+//
+// The predicates look only at the raw bit pattern (high word: sign, 11-bit
+// exponent, top 20 significand bits; low word: bottom 32 significand bits),
+// so classifying a signalling NaN raises no floating-point exception.
+#ifndef RAVO_LIBM_INTERNAL_H
+#define RAVO_LIBM_INTERNAL_H
+
+#include <bit>
+#include <cstdint>
+
+namespace {
+
+constexpr std::uint32_t high_word(double x) {
+  return static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(x) >> 32);
+}
+
+constexpr std::uint32_t low_word(double x) {
+  return static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(x));
+}
+
+// Any NaN, quiet or signalling, of either sign.
+constexpr std::int32_t __libm_internal_isnan(double x) {
+  const std::uint32_t h = high_word(x);
+  if ((h & 0x7FF00000u) != 0x7FF00000u) return 0;
+  if ((h & 0x000FFFFFu) != 0) return 1;
+  return low_word(x) != 0;
+}
+
+constexpr std::int32_t __libm_internal_isninf(double x) {
+  return high_word(x) == 0xFFF00000u && low_word(x) == 0;
+}
+
+constexpr std::int32_t __libm_internal_ispinf(double x) {
+  return high_word(x) == 0x7FF00000u && low_word(x) == 0;
+}
+
+constexpr std::int32_t __libm_internal_isnegzero(double x) {
+  return high_word(x) == 0x80000000u && low_word(x) == 0;
+}
+
+// Exponent field 0 and a non-zero significand. Zeros, normals, infinities and
+// NaNs all answer 0.
+constexpr bool is_subnormal_bits(double x) {
+  const std::uint32_t h = high_word(x);
+  if ((h & 0x7FF00000u) != 0) return false;
+  if ((h & 0x000FFFFFu) != 0) return true;
+  return low_word(x) != 0;
+}
+
+constexpr double ZEROA = std::bit_cast<double>(std::uint64_t{0x0000000000000000});
+constexpr double NZEROA = std::bit_cast<double>(std::uint64_t{0x8000000000000000});
+constexpr double POSINFA = std::bit_cast<double>(std::uint64_t{0x7FF0000000000000});
+constexpr double NEGINFA = std::bit_cast<double>(std::uint64_t{0xFFF0000000000000});
+// 2^-1022, the smallest positive normal binary64.
+constexpr double _DBL_MIN_NORMAL = std::bit_cast<double>(std::uint64_t{0x0010000000000000});
+
+}  // namespace
+
+#endif

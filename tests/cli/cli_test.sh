@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# The csqrt tool: its output for known arguments, and one-line errors with a
+# non-zero exit (never a crash) for bad input.
+set -u
+csqrt=$1
+failures=0
+
+expect_output() {  # expected-substring, then the command's arguments; stdin from $STDIN
+  local want=$1; shift
+  local got
+  got=$(printf '%b' "${STDIN:-}" | "$csqrt" "$@" 2>&1)
+  if [[ "$got" != *"$want"* ]]; then
+    echo "FAIL: csqrt $*: wanted '$want' in:"; echo "$got"; failures=$((failures + 1))
+  fi
+}
+
+expect_error() {  # exit status, message substring, then arguments
+  local status=$1 want=$2; shift 2
+  local err rc
+  err=$(printf '%b' "${STDIN:-}" | "$csqrt" "$@" 2>&1 >/dev/null); rc=$?
+  if [[ $rc -ne $status || "$err" != *"$want"* || $(wc -l <<<"$err") -ne 1 ]]; then
+    echo "FAIL: csqrt $*: wanted exit $status and one line with '$want', got exit $rc: $err"
+    failures=$((failures + 1))
+  fi
+}
+
+expect_output "decimal  2 +1i" 3 4
+expect_output "bits     0x4000000000000000 0x3ff0000000000000" 3 4
+expect_output "flags    none" 3 4
+expect_output "hex      0x1p+1 +0x1p+0i" 3 4
+expect_output "decimal  1.6741492280355401 -0.89597747612983814i" 2 -3
+expect_output "flags    inexact" 2 -3
+expect_output "decimal  0 +2i" -4 0
+expect_output "decimal  0 -inf" -inf -0
+expect_output "bits     0x7ff8000000000001 0x7ff8000000000001" --bits 0x7ff0000000000001 0x3ff0000000000000
+expect_output "flags    invalid" --bits 0x7ff0000000000001 0x3ff0000000000000
+expect_output "flags    invalid" snan 1
+expect_output "bits     0x7ff0000000000000 0xfff0000000000000" nan -inf
+expect_output "flags    inexact underflow" -0.25 -0x1p-1074
+expect_output "bits     0x0000000000000001 0xbfe0000000000000" -0.25 -4.9406564584124654e-324
+# sqrt(2) rounds up in nearest, down toward zero.
+expect_output "bits     0x3ff6a09e667f3bcd 0x0000000000000000" 2 0
+expect_output "bits     0x3ff6a09e667f3bcc 0x0000000000000000" --round zero 2 0
+expect_output "bits     0x3ff6a09e667f3bcc 0x0000000000000000" --round=down 2 0
+STDIN='3 4\n\n# comment\n-3 -4\n' expect_output "decimal  1 -2i" 
+STDIN='0x7ff0000000000001 0x3ff0000000000000\n' expect_output "flags    invalid" --bits
+
+expect_error 2 "bad number 'abc'" abc 4
+expect_error 2 "bad number '4x'" 3 4x
+expect_error 2 "bad number '1e400'" 1e400 1
+expect_error 2 "missing imaginary part after '3'" 3
+expect_error 2 "unexpected operand '5'" 3 4 5
+expect_error 2 "unknown option '--frobnicate'" --frobnicate 3 4
+expect_error 2 "unknown rounding mode 'sideways'" --round sideways 3 4
+expect_error 2 "missing mode after '--round'" --round
+expect_error 2 "bad bit pattern '0x1234567890abcdef0'" --bits 0x1234567890abcdef0 0
+expect_error 2 "bad bit pattern '3.5'" --bits 3.5 0
+# A bad line in a stream is reported with its number; the rest is processed.
+STDIN='3 4\nfoo 1\n-4 0\n' expect_error 1 "line 2: bad number 'foo'"
+STDIN='3 4\nfoo 1\n-4 0\n' expect_output "decimal  0 +2i"
+STDIN='1\n' expect_error 1 "line 1: missing imaginary part after '1'"
+
+if [[ $failures -ne 0 ]]; then echo "$failures failures"; exit 1; fi
+echo "all cli checks passed"

@@ -1,0 +1,81 @@
+#include "csqrt_oracle.h"
+
+#include <cfenv>
+#include <cmath>
+
+namespace ravo_oracle {
+namespace {
+
+constexpr mpfr_prec_t kExactBits = 256;
+
+mpfr_rnd_t to_mpfr(int fe_round) {
+  switch (fe_round) {
+    case FE_DOWNWARD: return MPFR_RNDD;
+    case FE_UPWARD: return MPFR_RNDU;
+    case FE_TOWARDZERO: return MPFR_RNDZ;
+    default: return MPFR_RNDN;
+  }
+}
+
+// v holds a 53-bit value rounded with ternary `inexact` in an unbounded
+// exponent range; round it again into binary64's range, subnormals included.
+// The ternary lets mpfr_subnormalize avoid a wrong double rounding.
+double to_binary64(mpfr_ptr v, int inexact, mpfr_rnd_t rnd) {
+  const mpfr_exp_t emin = mpfr_get_emin();
+  const mpfr_exp_t emax = mpfr_get_emax();
+  mpfr_set_emin(-1073);
+  mpfr_set_emax(1024);
+  inexact = mpfr_check_range(v, inexact, rnd);
+  mpfr_subnormalize(v, inexact, rnd);
+  const double d = mpfr_get_d(v, rnd);  // exact: v is now a binary64 value
+  mpfr_set_emin(emin);
+  mpfr_set_emax(emax);
+  return d;
+}
+
+}  // namespace
+
+CsqrtOracle::CsqrtOracle() {
+  mpc_init2(z_, 53);
+  mpc_init2(exact_, kExactBits);
+  mpc_init2(rounded_, 53);
+  mpfr_init2(diff_, kExactBits + 64);
+}
+
+CsqrtOracle::~CsqrtOracle() {
+  mpc_clear(z_);
+  mpc_clear(exact_);
+  mpc_clear(rounded_);
+  mpfr_clear(diff_);
+}
+
+void CsqrtOracle::set(double x, double y) {
+  mpc_set_d_d(z_, x, y, MPC_RNDNN);
+  mpc_sqrt(exact_, z_, MPC_RNDNN);
+}
+
+Pair CsqrtOracle::rounded(int fe_round) {
+  const mpfr_rnd_t r = to_mpfr(fe_round);
+  const int inexact = mpc_sqrt(rounded_, z_, MPC_RND(r, r));
+  return {to_binary64(mpc_realref(rounded_), MPC_INEX_RE(inexact), r),
+          to_binary64(mpc_imagref(rounded_), MPC_INEX_IM(inexact), r)};
+}
+
+double CsqrtOracle::ulp_error(double got, mpfr_srcptr exact) {
+  if (std::isnan(got) || std::isinf(got)) return INFINITY;
+  mpfr_sub_d(diff_, exact, got, MPFR_RNDN);  // exact: diff_ is wide enough
+  mpfr_abs(diff_, diff_, MPFR_RNDN);
+  // exact lies in [2^(e-1), 2^e), so its ulp is 2^(e-53), floored at 2^-1074.
+  long ulp_exponent = -1074;
+  if (!mpfr_zero_p(exact)) {
+    const long e = mpfr_get_exp(exact);
+    if (e - 53 > ulp_exponent) ulp_exponent = e - 53;
+  }
+  mpfr_mul_2si(diff_, diff_, -ulp_exponent, MPFR_RNDN);
+  return mpfr_get_d(diff_, MPFR_RNDU);
+}
+
+double CsqrtOracle::ulp_error_re(double got) { return ulp_error(got, mpc_realref(exact_)); }
+double CsqrtOracle::ulp_error_im(double got) { return ulp_error(got, mpc_imagref(exact_)); }
+
+}  // namespace ravo_oracle

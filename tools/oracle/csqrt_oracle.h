@@ -1,0 +1,42 @@
+// Reference complex square root from MPC: the correctly rounded binary64
+// result in any rounding mode (subnormals rounded right), and the error of a
+// computed part in ulps of the exact value's binade. Used by tests and tools,
+// never by the library. Not thread-safe: one instance per thread.
+#ifndef RAVO_CSQRT_ORACLE_H
+#define RAVO_CSQRT_ORACLE_H
+
+#include <mpc.h>
+
+namespace ravo_oracle {
+
+struct Pair {
+  double re;
+  double im;
+};
+
+class CsqrtOracle {
+ public:
+  CsqrtOracle();
+  ~CsqrtOracle();
+  CsqrtOracle(const CsqrtOracle&) = delete;
+  CsqrtOracle& operator=(const CsqrtOracle&) = delete;
+
+  // Sets the argument (finite x and y); later calls refer to its root.
+  void set(double x, double y);
+  // The correctly rounded root; fe_round is FE_TONEAREST, FE_DOWNWARD, ...
+  Pair rounded(int fe_round);
+  // |got - exact| in ulps of the exact part (2^-1074 below the normal range).
+  double ulp_error_re(double got);
+  double ulp_error_im(double got);
+
+ private:
+  double ulp_error(double got, mpfr_srcptr exact);
+  mpc_t z_;
+  mpc_t exact_;    // 256-bit root, exponent range unlimited
+  mpc_t rounded_;  // 53-bit root
+  mpfr_t diff_;
+};
+
+}  // namespace ravo_oracle
+
+#endif
