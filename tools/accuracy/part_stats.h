@@ -1,0 +1,34 @@
+// Error statistics of one result part (real or imaginary) over a sample, and
+// their order-independent merge: the worst case is the largest error, ties
+// going to the lowest sample index, so the thread split never shows.
+#ifndef RAVO_ACCURACY_PART_STATS_H
+#define RAVO_ACCURACY_PART_STATS_H
+
+#include <cstdint>
+
+namespace ravo_accuracy {
+
+struct PartStats {
+  double max_ulp = -1;
+  std::uint64_t worst_index = 0;
+  double worst_x = 0, worst_y = 0, worst_got = 0, worst_want = 0;
+  std::uint64_t correctly_rounded = 0;
+  std::uint64_t one_ulp_or_more = 0;
+
+  void add(std::uint64_t index, double x, double y, double got, double want, double err_ulp);
+  void merge(const PartStats& other);
+};
+
+struct ImplStats {
+  PartStats re, im;
+  std::uint64_t pairs_correctly_rounded = 0;
+  void merge(const ImplStats& other) {
+    re.merge(other.re);
+    im.merge(other.im);
+    pairs_correctly_rounded += other.pairs_correctly_rounded;
+  }
+};
+
+}  // namespace ravo_accuracy
+
+#endif
