@@ -42,12 +42,10 @@ constexpr std::int32_t __libm_internal_isnegzero(double x) {
 }
 
 // Exponent field 0 and a non-zero significand. Zeros, normals, infinities and
-// NaNs all answer 0.
+// NaNs all answer 0. With the sign shifted out, subnormals are exactly the
+// patterns 1 .. 2^53 - 1, so one unsigned comparison decides.
 constexpr bool is_subnormal_bits(double x) {
-  const std::uint32_t h = high_word(x);
-  if ((h & 0x7FF00000u) != 0) return false;
-  if ((h & 0x000FFFFFu) != 0) return true;
-  return low_word(x) != 0;
+  return (std::bit_cast<std::uint64_t>(x) << 1) - 1 < (std::uint64_t{1} << 53) - 1;
 }
 
 constexpr double ZEROA = std::bit_cast<double>(std::uint64_t{0x0000000000000000});

@@ -1,0 +1,155 @@
+// Throughput and latency of csqrt_scalar, the system csqrt and
+// std::sqrt(std::complex<double>) per input class, with an empty call as the
+// harness baseline and an inline long double formula as the design's limit.
+// Ends with a table of ratios against the system csqrt of the same run.
+#include <benchmark/benchmark.h>
+
+#include <bit>
+#include <cmath>
+#include <complex>
+#include <cstdio>
+#include <limits>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ravo_libm.h"
+
+using cplx = std::complex<double>;
+
+// The C library's csqrt under its own symbol: std::complex<double> has the
+// calling convention of double _Complex on x86-64 System V.
+extern "C" cplx system_csqrt(cplx) __asm__("csqrt");
+
+namespace {
+
+[[gnu::noinline]] cplx empty_call(cplx z) {
+  benchmark::DoNotOptimize(z);
+  return z;
+}
+
+// The kernel's formula written plainly, inlined: two fsqrt and one fdiv.
+inline cplx inline_formula(cplx z) {
+  const long double x = z.real(), y = z.imag();
+  const long double r = __builtin_sqrtl(x * x + y * y);
+  if (x > 0) {
+    const long double t = __builtin_sqrtl(0.5L * (x + r));
+    return {static_cast<double>(t), static_cast<double>(0.5L * y / t)};
+  }
+  const long double t = __builtin_sqrtl(0.5L * (r - x));
+  const double im = static_cast<double>(t);
+  return {std::fabs(static_cast<double>(0.5L * y / t)), y < 0 ? -im : im};
+}
+
+struct Impl {
+  const char* name;
+  cplx (*fn)(cplx);
+};
+const Impl kImpls[] = {
+    {"ravo", csqrt_scalar},
+    {"system", system_csqrt},
+    {"std", [](cplx z) { return std::sqrt(z); }},
+    {"inline", inline_formula},
+    {"empty", empty_call},
+};
+
+constexpr std::size_t kInputs = 4096;
+
+std::vector<cplx> make_inputs(const std::string& cls) {
+  std::mt19937_64 rng(42);
+  const auto mag = [&](int lo, int hi) {
+    return std::ldexp(1.0 + static_cast<double>(rng() >> 11) * 0x1p-53, lo + static_cast<int>(rng() % (hi - lo + 1))) *
+           ((rng() & 1) ? -1 : 1);
+  };
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+  std::vector<cplx> v;
+  while (v.size() < kInputs) {
+    if (cls == "general") {
+      v.emplace_back(mag(-60, 60), mag(-60, 60));
+    } else if (cls == "axis") {
+      const double a = mag(-60, 60);
+      const double zero = (rng() & 1) ? 0.0 : -0.0;
+      v.push_back((rng() & 1) ? cplx(a, zero) : cplx(zero, a));
+    } else if (cls == "special") {
+      const double s[] = {inf, -inf, nan, -nan, 1.5, -0.0};
+      v.emplace_back(s[rng() % 6], s[rng() % 4]);
+    } else {  // tiny: subnormal parts
+      v.emplace_back(mag(-1074, -1023), mag(-1074, -1023));
+    }
+  }
+  return v;
+}
+
+void throughput(benchmark::State& state, cplx (*fn)(cplx), const std::vector<cplx>& in) {
+  for (auto _ : state)
+    for (const cplx& z : in) {
+      cplx w = fn(z);
+      benchmark::DoNotOptimize(w);
+    }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+}
+
+// Each argument depends on the previous result through an integer OR with a
+// mask that is zero at run time, so values are unchanged but calls serialise.
+void latency(benchmark::State& state, cplx (*fn)(cplx), const std::vector<cplx>& in) {
+  std::uint64_t zero_mask = 0;
+  benchmark::DoNotOptimize(zero_mask);
+  cplx w{0, 0};
+  for (auto _ : state)
+    for (const cplx& z : in) {
+      const std::uint64_t dep = std::bit_cast<std::uint64_t>(w.real()) & zero_mask;
+      w = fn({std::bit_cast<double>(std::bit_cast<std::uint64_t>(z.real()) | dep), z.imag()});
+    }
+  benchmark::DoNotOptimize(w);
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+}
+
+// Collects the per-call time of each run (median when repeated) for the table.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  std::map<std::string, double> ns_per_call;
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& r : runs) {
+      if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
+      const double seconds = r.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(r.time_unit);
+      const double ns = seconds * 1e9 / static_cast<double>(kInputs);
+      ns_per_call[r.run_name.function_name] = ns;
+    }
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string classes[] = {"general", "axis", "special", "tiny"};
+  static std::map<std::string, std::vector<cplx>> inputs;
+  for (const auto& c : classes) inputs[c] = make_inputs(c);
+  for (const char* kind : {"throughput", "latency"})
+    for (const auto& c : classes)
+      for (const Impl& impl : kImpls) {
+        const std::string name = std::string(kind) + "/" + c + "/" + impl.name;
+        auto* b = benchmark::RegisterBenchmark(name.c_str(), kind[0] == 't' ? throughput : latency, impl.fn,
+                                               std::cref(inputs[c]));
+        b->Unit(benchmark::kMicrosecond);
+      }
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+
+  std::printf("\nns per call, and ratio to the system csqrt in this run (lower is faster)\n");
+  std::printf("%-11s %-8s %9s %9s %9s %9s %9s | %6s %6s %6s\n", "kind", "class", "ravo", "system", "std",
+              "inline", "empty", "ravo", "std", "inline");
+  for (const char* kind : {"throughput", "latency"})
+    for (const auto& c : classes) {
+      const auto ns = [&](const char* impl) {
+        const auto it = reporter.ns_per_call.find(std::string(kind) + "/" + c + "/" + impl);
+        return it == reporter.ns_per_call.end() ? NAN : it->second;
+      };
+      const double sys = ns("system");
+      std::printf("%-11s %-8s %9.2f %9.2f %9.2f %9.2f %9.2f | %6.2f %6.2f %6.2f\n", kind, c.c_str(), ns("ravo"), sys,
+                  ns("std"), ns("inline"), ns("empty"), ns("ravo") / sys, ns("std") / sys, ns("inline") / sys);
+    }
+  benchmark::Shutdown();
+}
