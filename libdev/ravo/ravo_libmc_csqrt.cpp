@@ -13,12 +13,20 @@
 #include "../internal/scalar_primitives.h"
 #include "ravo_libm.h"
 
+#include <algorithm>
+
 namespace {
+
+// A result as two binary64 values; kept out of std::complex inside the
+// library, which GCC would assemble and take apart in memory.
+struct Parts {
+  double re, im;
+};
 
 // a*b, with a as the instruction's first source: when both are NaN, SSE
 // quiets and returns the first source, so a's sign and payload win. Written
 // as asm because the compiler treats * as commutative and may swap operands.
-[[gnu::noinline, gnu::cold]] double nan_product(double a, double b) {
+inline double nan_product(double a, double b) {
 #ifdef __AVX__
   double p;
   asm("vmulsd %2, %1, %0" : "=x"(p) : "x"(a), "x"(b));
@@ -39,6 +47,12 @@ namespace {
   (void)scratch;
 }
 
+// Every path ends here. Only a subnormal part signals; a part that rounded
+// to zero in the kernel has raised underflow through its own rounding.
+inline void signal_underflow_if_subnormal(double re, double im) {
+  if (is_subnormal_bits(re) | is_subnormal_bits(im)) [[unlikely]] raise_underflow();
+}
+
 // Binary64 values reach the x87 unit through memory. Left to itself, GCC
 // routes every SSE <-> x87 transfer through one shared stack slot, so a call's
 // loads of its arguments wait for the previous call's late store of its
@@ -52,7 +66,7 @@ inline long double to_extended(double v) {
 
 // x, y finite and non-zero. Each result part is rounded to binary64 once,
 // from the extended value; in round to nearest each is within one ulp.
-ravo_complex_double __ravo_internal_csqrt(double x, double y) {
+Parts __ravo_internal_csqrt(double x, double y) {
   const long double X = to_extended(x);
   const long double Y = to_extended(y);
   // Squares and sum round to extended; the sum cannot overflow or vanish.
@@ -74,7 +88,35 @@ ravo_complex_double __ravo_internal_csqrt(double x, double y) {
   return {re, im};
 }
 
-constexpr bool is_finite_bits(double v) { return (high_word(v) & 0x7FF00000u) != 0x7FF00000u; }
+// x or y is infinite or NaN:
+//   csqrt(x ± i inf)    = +inf ± i inf  for every x, NaN included
+//   csqrt(-inf + i NaN) = NaN + i inf
+//   csqrt(+inf + i NaN) = +inf + i NaN
+//   csqrt(NaN + iy), csqrt(x + i NaN), otherwise = NaN + i NaN, one NaN
+//   csqrt(-inf ± iy)    = +0 ± i inf    y finite, sign of y, zeros included
+//   csqrt(+inf ± iy)    = +inf ± 0i     y finite, sign of y, zeros included
+// The NaN is x*y: x's payload when x is a NaN, else y's, quieted, and invalid
+// for a signalling operand. For x = ±inf it is y*y to the bit, flags
+// included (an infinity times a NaN gives the NaN), so one product serves
+// all three NaN rows. A signalling x meeting an infinite y meets no product
+// and raises nothing.
+Parts special_result(double x, double y) {
+  if (__libm_internal_isninf(y)) return {POSINFA, NEGINFA};
+  if (__libm_internal_ispinf(y)) return {POSINFA, POSINFA};
+  if (__libm_internal_isnan(x) || __libm_internal_isnan(y)) {
+    const double p = nan_product(x, y);
+    return {__libm_internal_ispinf(x) ? POSINFA : p, __libm_internal_isninf(x) ? POSINFA : p};
+  }
+  const bool y_negative = y < ZEROA || __libm_internal_isnegzero(y);
+  if (__libm_internal_isninf(x)) return {ZEROA, y_negative ? NEGINFA : POSINFA};
+  return {POSINFA, y_negative ? NZEROA : ZEROA};
+}
+
+// The sign shifted out: finite values are the patterns below 0xFFE0...0, and
+// finite non-zero ones those from 1 up to there. The larger of the two
+// patterns decides for both parts with one comparison, so one branch.
+constexpr std::uint64_t magnitude_bits(double v) { return std::bit_cast<std::uint64_t>(v) << 1; }
+constexpr std::uint64_t kInfinityMagnitude = 0xFFE0000000000000u;
 
 }  // namespace
 
@@ -84,20 +126,23 @@ extern "C" ravo_complex_double csqrt_scalar(ravo_complex_double z) {
   double re;
   double im;
 
-  if (is_finite_bits(x) && is_finite_bits(y)) [[likely]] {
-    if (x != ZEROA && y != ZEROA) {
-      const ravo_complex_double w = __ravo_internal_csqrt(x, y);
-      re = w.real();
-      im = w.imag();
-    } else if (x < ZEROA) {
-      // csqrt(x ± 0i) = +0 ± i sqrt(-x) for x < 0; 0 - x is exact
-      const double t = sqrt_scalar(ZEROA - x);
-      re = ZEROA;
-      im = __libm_internal_isnegzero(y) ? ZEROA - t : t;
-    } else if (x > ZEROA) {
-      // csqrt(x ± 0i) = sqrt(x) ± 0i for x > 0
-      re = sqrt_scalar(x);
-      im = __libm_internal_isnegzero(y) ? NZEROA : ZEROA;
+  // The general case first, decided by one branch. The other cases are
+  // disjoint, so their order below does not change any result or flag.
+  const std::uint64_t mx = magnitude_bits(x), my = magnitude_bits(y);
+  if (std::max(mx - 1, my - 1) < kInfinityMagnitude - 1) [[likely]] {
+    const Parts w = __ravo_internal_csqrt(x, y);
+    signal_underflow_if_subnormal(w.re, w.im);
+    return {w.re, w.im};
+  }
+  if (std::max(mx, my) < kInfinityMagnitude) {
+    // An axis: x or y is ±0.
+    if (x != ZEROA) {
+      // y = ±0. csqrt(x ± 0i) = sqrt(x) ± 0i for x > 0, and +0 ± i sqrt(-x)
+      // for x < 0; -x = |x| is exact. Selected, not branched on.
+      const double t = sqrt_scalar(fabs_scalar(x));
+      const bool x_negative = x < ZEROA;
+      re = x_negative ? ZEROA : t;
+      im = copysign_scalar(x_negative ? t : ZEROA, y);
     } else {
       // csqrt(±0 + iy) = sqrt(|y|/2) (1 ± i), with the sign of y; ±0 for
       // y = ±0. |y|/2 is exact in extended, so s is rounded once.
@@ -105,47 +150,12 @@ extern "C" ravo_complex_double csqrt_scalar(ravo_complex_double z) {
       re = s;
       im = copysign_scalar(s, y);
     }
-  } else if (__libm_internal_isnan(x) || __libm_internal_isnan(y)) {
-    // csqrt(any ± i inf)   = +inf ± i inf  (x may be NaN; raises nothing)
-    // csqrt(-inf + i NaN)  = NaN + i inf   (NaN is y*y)
-    // csqrt(+inf + i NaN)  = +inf + i NaN  (NaN is y*y)
-    // otherwise            = NaN + i NaN   (both parts x*y)
-    // The products quiet a signalling NaN and raise invalid for it.
-    if (__libm_internal_isninf(y)) {
-      re = POSINFA;
-      im = NEGINFA;
-    } else if (__libm_internal_ispinf(y)) {
-      re = POSINFA;
-      im = POSINFA;
-    } else if (__libm_internal_isninf(x)) {
-      re = nan_product(y, y);
-      im = POSINFA;
-    } else if (__libm_internal_ispinf(x)) {
-      re = POSINFA;
-      im = nan_product(y, y);
-    } else {
-      re = im = nan_product(x, y);
-    }
-  } else if (__libm_internal_isninf(y)) {
-    // csqrt(x - i inf) = +inf - i inf
-    re = POSINFA;
-    im = NEGINFA;
-  } else if (__libm_internal_ispinf(y)) {
-    // csqrt(x + i inf) = +inf + i inf
-    re = POSINFA;
-    im = POSINFA;
-  } else if (__libm_internal_isninf(x)) {
-    // csqrt(-inf ± iy) = +0 ± i inf, y finite, sign of y (zeros included)
-    re = ZEROA;
-    im = (y < ZEROA || __libm_internal_isnegzero(y)) ? NEGINFA : POSINFA;
   } else {
-    // csqrt(+inf ± iy) = +inf ± 0i, y finite, sign of y (zeros included)
-    re = POSINFA;
-    im = (y < ZEROA || __libm_internal_isnegzero(y)) ? NZEROA : ZEROA;
+    const Parts w = special_result(x, y);
+    re = w.re;
+    im = w.im;
   }
 
-  // Only a subnormal part signals; a part that rounded to zero in the kernel
-  // has raised underflow through its own rounding. One branch for both.
-  if (is_subnormal_bits(re) | is_subnormal_bits(im)) [[unlikely]] raise_underflow();
+  signal_underflow_if_subnormal(re, im);
   return {re, im};
 }
