@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build demo check clean
+.PHONY: deps configure build demo check accuracy bench clean
 
 deps:
 	@tools/install-deps.sh
@@ -21,6 +21,16 @@ demo: build
 # Builds and passes the test suite.
 check: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Accuracy against MPC, beside the system csqrt (10^6 samples per class).
+accuracy: build
+	@$(BUILD)/tools/csqrt-accuracy --samples 1000000 --round all
+
+# Throughput and latency against the system csqrt; ends with a ratio table.
+bench: configure
+	@cmake -S . -B $(BUILD) -DRAVO_BUILD_BENCHMARKS=ON >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target csqrt_bench
+	@$(BUILD)/bench/csqrt_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 
 clean:
 	rm -rf $(BUILD)
