@@ -30,7 +30,7 @@ accuracy: build
 bench: configure
 	@cmake -S . -B $(BUILD) -DRAVO_BUILD_BENCHMARKS=ON >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target csqrt_bench
-	@$(BUILD)/bench/csqrt_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
+	@$(BUILD)/bench/csqrt_bench --benchmark_min_time=0.2 --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 clean:
 	rm -rf $(BUILD)

@@ -1,0 +1,106 @@
+// csqrt-digest: runs csqrt_scalar over a fixed, seeded corpus in all four
+// rounding modes and prints one digest of every result bit pattern and every
+// flag set. Builds of the library that compute the same bits and flags print
+// the same digest, whatever the compiler or options.
+//
+// Corpus: every pair of a grid of special values (signed zeros, subnormals,
+// the smallest normal, ordinary values, the largest finite, infinities, quiet
+// and signalling NaNs with payloads), then random pairs over all binades and
+// near the axes.
+#include <algorithm>
+#include <bit>
+#include <cfenv>
+#include <complex>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "ravo_libm.h"
+
+namespace {
+
+constexpr std::uint64_t kGrid[] = {
+    0x0000000000000000, 0x0000000000000001, 0x0000000000000002, 0x000FFFFFFFFFFFFF,  // zero, subnormals
+    0x0010000000000000, 0x0010000000000001, 0x3FF0000000000000, 0x4000000000000000,  // smallest normal, 1, 2
+    0x4010000000000000, 0x4008000000000000, 0x3FE0000000000000, 0x3FB999999999999A,  // 4, 3, 0.5, 0.1
+    0x5FEFFFFFFFFFFFFF, 0x7FEFFFFFFFFFFFFF, 0x7FEFFFFFFFFFFFFE, 0x399FB671ABF55062,  // near 2^512, largest
+    0x7FF0000000000000, 0x7FF8000000000000, 0x7FF8000000000123, 0x7FF0000000000001,  // inf, quiet, signalling
+    0x7FF4000000000ABC, 0x7FFFFFFFFFFFFFFF,
+};
+
+// splitmix64
+struct Rng {
+  std::uint64_t s;
+  std::uint64_t next() {
+    std::uint64_t z = (s += 0x9E3779B97F4A7C15u);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+    return z ^ (z >> 31);
+  }
+};
+
+std::vector<std::pair<std::uint64_t, std::uint64_t>> corpus(std::size_t random_pairs) {
+  std::vector<std::uint64_t> grid;
+  for (std::uint64_t g : kGrid) {
+    grid.push_back(g);
+    grid.push_back(g | 0x8000000000000000u);  // both signs
+  }
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> pairs;
+  for (std::uint64_t a : grid)
+    for (std::uint64_t b : grid) pairs.emplace_back(a, b);
+  Rng rng{0x5EEDC0DE};
+  while (pairs.size() < grid.size() * grid.size() + random_pairs) {
+    std::uint64_t a = rng.next(), b = rng.next();
+    if (rng.next() & 1) {
+      // Near an axis: the second part's exponent 30 to 1100 below the first,
+      // clamped into the subnormal range.
+      const std::int64_t ea = static_cast<std::int64_t>((a >> 52) & 0x7FF);
+      const std::int64_t eb = std::max<std::int64_t>(0, ea - 30 - static_cast<std::int64_t>(rng.next() % 1071));
+      b = (b & 0x800FFFFFFFFFFFFFu) | static_cast<std::uint64_t>(eb) << 52;
+      if (rng.next() & 1) std::swap(a, b);
+    }
+    pairs.emplace_back(a, b);
+  }
+  return pairs;
+}
+
+// FNV-1a, 64-bit, fed byte by byte.
+struct Digest {
+  std::uint64_t h = 0xCBF29CE484222325u;
+  void add(std::uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+      h ^= (v >> (8 * i)) & 0xFF;
+      h *= 0x100000001B3u;
+    }
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::size_t random_pairs = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
+  const auto pairs = corpus(random_pairs);
+  const struct {
+    int fe;
+    const char* name;
+  } modes[] = {{FE_TONEAREST, "nearest"}, {FE_DOWNWARD, "down"}, {FE_UPWARD, "up"}, {FE_TOWARDZERO, "zero"}};
+  constexpr int kFlags = FE_INVALID | FE_INEXACT | FE_UNDERFLOW | FE_OVERFLOW | FE_DIVBYZERO;
+  Digest all;
+  for (const auto& mode : modes) {
+    Digest d;
+    for (const auto& [a, b] : pairs) {
+      std::fesetround(mode.fe);
+      std::feclearexcept(FE_ALL_EXCEPT);
+      const std::complex<double> w = csqrt_scalar({std::bit_cast<double>(a), std::bit_cast<double>(b)});
+      const int flags = std::fetestexcept(kFlags);
+      std::fesetround(FE_TONEAREST);
+      d.add(std::bit_cast<std::uint64_t>(w.real()), 8);
+      d.add(std::bit_cast<std::uint64_t>(w.imag()), 8);
+      d.add(static_cast<std::uint64_t>(flags), 1);
+    }
+    std::printf("%-8s %016llx\n", mode.name, static_cast<unsigned long long>(d.h));
+    all.add(d.h, 8);
+  }
+  std::printf("digest   %016llx  (%zu pairs x 4 modes)\n", static_cast<unsigned long long>(all.h), pairs.size());
+}

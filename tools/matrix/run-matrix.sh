@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds the library with GCC and Clang at -O0, -O2, -O3 and -O2 -march=native,
+# each in its own folder, runs csqrt-digest over the same corpus in every
+# build, and fails unless all builds print the same digest.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+out=${1:-$root/build-matrix}
+pairs=${MATRIX_RANDOM_PAIRS:-1000000}
+mkdir -p "$out"
+
+declare -A digests
+for compiler in gcc clang; do
+  [[ $compiler == gcc ]] && cc=gcc cxx=g++ || { cc=clang; cxx=clang++; }
+  for opt in "-O0" "-O2" "-O3" "-O2 -march=native"; do
+    name="$compiler${opt// /}"
+    dir="$out/$name"
+    cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=None \
+      -DCMAKE_C_COMPILER=$cc -DCMAKE_CXX_COMPILER=$cxx \
+      -DCMAKE_C_FLAGS="$opt" -DCMAKE_CXX_FLAGS="$opt" \
+      -DRAVO_BUILD_TESTS=OFF -DRAVO_BUILD_TOOLS=ON >/dev/null
+    cmake --build "$dir" --target csqrt-digest >/dev/null
+    result=$("$dir/tools/csqrt-digest" "$pairs")
+    digests[$name]=$(awk '/^digest/ {print $2}' <<<"$result")
+    printf '%-22s %s\n' "$name" "${digests[$name]}"
+  done
+done
+
+distinct=$(printf '%s\n' "${digests[@]}" | sort -u | wc -l)
+if [[ $distinct -ne 1 ]]; then
+  echo "FAIL: the builds disagree ($distinct distinct digests)"
+  exit 1
+fi
+echo "all $((${#digests[@]})) builds agree"
