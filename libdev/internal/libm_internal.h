@@ -41,13 +41,6 @@ constexpr std::int32_t __libm_internal_isnegzero(double x) {
   return high_word(x) == 0x80000000u && low_word(x) == 0;
 }
 
-// Exponent field 0 and a non-zero significand. Zeros, normals, infinities and
-// NaNs all answer 0. With the sign shifted out, subnormals are exactly the
-// patterns 1 .. 2^53 - 1, so one unsigned comparison decides.
-constexpr bool is_subnormal_bits(double x) {
-  return (std::bit_cast<std::uint64_t>(x) << 1) - 1 < (std::uint64_t{1} << 53) - 1;
-}
-
 constexpr double ZEROA = std::bit_cast<double>(std::uint64_t{0x0000000000000000});
 constexpr double NZEROA = std::bit_cast<double>(std::uint64_t{0x8000000000000000});
 constexpr double POSINFA = std::bit_cast<double>(std::uint64_t{0x7FF0000000000000});

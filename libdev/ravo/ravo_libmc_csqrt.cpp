@@ -7,8 +7,16 @@
 // comparisons with zero and one-line formulas. Every path ends in the
 // underflow signal, which raises underflow when a result part is subnormal.
 //
-// Observed accuracy (round to nearest): see README; each part is within one
-// ulp of the exact root, usually correctly rounded.
+// Accuracy against MPC, 6 x 10^6 samples per mode (csqrt-accuracy):
+//   nearest: max observed 0.5008 ulp, 99.95 % of pairs correctly rounded; not
+//     always correctly rounded because of the double rounding (extended, then
+//     binary64). Worst: x = 0x8010000042a2386e, y = 0x0000bfdac397838d gives
+//     re 0x1fa7f9a9a5ff0f4e, want 0x1fa7f9a9a5ff0f4d.
+//   directed: max observed 1.0015 ulp. The magnitudes are rounded in the
+//     mode's direction before signs are set, so a negative part rounds the
+//     other way.
+// The extended intermediates bound the excess over the final rounding by a
+// few thousandths of an ulp.
 #include "../internal/libm_internal.h"
 #include "../internal/scalar_primitives.h"
 #include "ravo_libm.h"
@@ -22,6 +30,12 @@ namespace {
 struct Parts {
   double re, im;
 };
+
+// A value's bits with the sign shifted out. Finite values are the patterns
+// below kInfinityMagnitude, and non-zero ones are at least 1; the larger or
+// smaller of two patterns decides a class for both parts in one comparison.
+constexpr std::uint64_t magnitude_bits(double v) { return std::bit_cast<std::uint64_t>(v) << 1; }
+constexpr std::uint64_t kInfinityMagnitude = 0xFFE0000000000000u;
 
 // a*b, with a as the instruction's first source: when both are NaN, SSE
 // quiets and returns the first source, so a's sign and payload win. Written
@@ -43,14 +57,17 @@ inline double nan_product(double a, double b) {
 [[gnu::noinline, gnu::cold]] void raise_underflow() {
   double tiny = _DBL_MIN_NORMAL;
   asm("" : "+x"(tiny));
-  volatile double scratch = tiny * tiny;
-  (void)scratch;
+  [[maybe_unused]] volatile double scratch = tiny * tiny;
 }
 
 // Every path ends here. Only a subnormal part signals; a part that rounded
 // to zero in the kernel has raised underflow through its own rounding.
+// Subnormals are the magnitude patterns 1 .. 2^53 - 1 (zero wraps to the
+// top); the smaller of the two decides for both parts.
 inline void signal_underflow_if_subnormal(double re, double im) {
-  if (is_subnormal_bits(re) | is_subnormal_bits(im)) [[unlikely]] raise_underflow();
+  constexpr std::uint64_t kNormalMagnitude = std::uint64_t{1} << 53;
+  if (std::min(magnitude_bits(re) - 1, magnitude_bits(im) - 1) < kNormalMagnitude - 1) [[unlikely]]
+    raise_underflow();
 }
 
 // Binary64 values reach the x87 unit through memory. Left to itself, GCC
@@ -111,12 +128,6 @@ Parts special_result(double x, double y) {
   if (__libm_internal_isninf(x)) return {ZEROA, y_negative ? NEGINFA : POSINFA};
   return {POSINFA, y_negative ? NZEROA : ZEROA};
 }
-
-// The sign shifted out: finite values are the patterns below 0xFFE0...0, and
-// finite non-zero ones those from 1 up to there. The larger of the two
-// patterns decides for both parts with one comparison, so one branch.
-constexpr std::uint64_t magnitude_bits(double v) { return std::bit_cast<std::uint64_t>(v) << 1; }
-constexpr std::uint64_t kInfinityMagnitude = 0xFFE0000000000000u;
 
 }  // namespace
 
