@@ -105,6 +105,21 @@ Parts __ravo_internal_csqrt(double x, double y) {
   return {re, im};
 }
 
+// x and y finite, one of them ±0.
+Parts axis_result(double x, double y) {
+  if (x != ZEROA) {
+    // y = ±0. csqrt(x ± 0i) = sqrt(x) ± 0i for x > 0, and +0 ± i sqrt(-x)
+    // for x < 0; -x = |x| is exact. Selected, not branched on.
+    const double t = sqrt_scalar(fabs_scalar(x));
+    const bool x_negative = x < ZEROA;
+    return {x_negative ? ZEROA : t, copysign_scalar(x_negative ? t : ZEROA, y)};
+  }
+  // csqrt(±0 + iy) = sqrt(|y|/2) (1 ± i), with the sign of y; ±0 for y = ±0.
+  // |y|/2 is exact in extended, so s is rounded once.
+  const double s = static_cast<double>(sqrtl_scalar(0.5L * to_extended(fabs_scalar(y))));
+  return {s, copysign_scalar(s, y)};
+}
+
 // x or y is infinite or NaN:
 //   csqrt(x ± i inf)    = +inf ± i inf  for every x, NaN included
 //   csqrt(-inf + i NaN) = NaN + i inf
@@ -134,39 +149,16 @@ Parts special_result(double x, double y) {
 extern "C" ravo_complex_double csqrt_scalar(ravo_complex_double z) {
   const double x = z.real();
   const double y = z.imag();
-  double re;
-  double im;
-
-  // The general case first, decided by one branch. The other cases are
-  // disjoint, so their order below does not change any result or flag.
+  // The classes are disjoint, so testing the general case first changes no
+  // result and no flag; each test is one comparison for both parts.
   const std::uint64_t mx = magnitude_bits(x), my = magnitude_bits(y);
-  if (std::max(mx - 1, my - 1) < kInfinityMagnitude - 1) [[likely]] {
-    const Parts w = __ravo_internal_csqrt(x, y);
-    signal_underflow_if_subnormal(w.re, w.im);
-    return {w.re, w.im};
-  }
-  if (std::max(mx, my) < kInfinityMagnitude) {
-    // An axis: x or y is ±0.
-    if (x != ZEROA) {
-      // y = ±0. csqrt(x ± 0i) = sqrt(x) ± 0i for x > 0, and +0 ± i sqrt(-x)
-      // for x < 0; -x = |x| is exact. Selected, not branched on.
-      const double t = sqrt_scalar(fabs_scalar(x));
-      const bool x_negative = x < ZEROA;
-      re = x_negative ? ZEROA : t;
-      im = copysign_scalar(x_negative ? t : ZEROA, y);
-    } else {
-      // csqrt(±0 + iy) = sqrt(|y|/2) (1 ± i), with the sign of y; ±0 for
-      // y = ±0. |y|/2 is exact in extended, so s is rounded once.
-      const double s = static_cast<double>(sqrtl_scalar(0.5L * to_extended(fabs_scalar(y))));
-      re = s;
-      im = copysign_scalar(s, y);
-    }
-  } else {
-    const Parts w = special_result(x, y);
-    re = w.re;
-    im = w.im;
-  }
-
-  signal_underflow_if_subnormal(re, im);
-  return {re, im};
+  Parts w;
+  if (std::max(mx - 1, my - 1) < kInfinityMagnitude - 1) [[likely]]
+    w = __ravo_internal_csqrt(x, y);
+  else if (std::max(mx, my) < kInfinityMagnitude)
+    w = axis_result(x, y);
+  else
+    w = special_result(x, y);
+  signal_underflow_if_subnormal(w.re, w.im);
+  return {w.re, w.im};
 }
