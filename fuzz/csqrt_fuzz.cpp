@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "call_in_mode.h"
 #include "csqrt_oracle.h"
-#include "ravo_libm.h"
 
 namespace {
 
@@ -24,11 +24,7 @@ struct Outcome {
 };
 
 Outcome call(double x, double y, int mode) {
-  std::fesetround(mode);
-  std::feclearexcept(FE_ALL_EXCEPT);
-  const std::complex<double> w = csqrt_scalar({x, y});
-  const int flags = std::fetestexcept(FE_ALL_EXCEPT);
-  std::fesetround(FE_TONEAREST);
+  const auto [w, flags] = ravo_tools::call_in_mode(x, y, mode);
   return {std::bit_cast<std::uint64_t>(w.real()), std::bit_cast<std::uint64_t>(w.imag()), flags};
 }
 

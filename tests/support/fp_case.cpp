@@ -1,7 +1,8 @@
 #include "fp_case.h"
 
-#include <complex>
 #include <cstdio>
+
+#include "call_in_mode.h"
 
 namespace ravo_test {
 
@@ -36,12 +37,8 @@ std::ostream& operator<<(std::ostream& os, const Outcome& o) {
 }
 
 Outcome run_csqrt(double x, double y, int fe_round) {
-  std::fesetround(fe_round);
-  std::feclearexcept(FE_ALL_EXCEPT);
-  const std::complex<double> w = csqrt_scalar({x, y});
-  const int flags = std::fetestexcept(kAllFlags);
-  std::fesetround(FE_TONEAREST);
-  return {to_bits(w.real()), to_bits(w.imag()), flags};
+  const auto [w, flags] = ravo_tools::call_in_mode(x, y, fe_round);
+  return {to_bits(w.real()), to_bits(w.imag()), flags & kAllFlags};
 }
 
 }  // namespace ravo_test

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "call_in_mode.h"
 #include "operand.h"
-#include "ravo_libm.h"
 
 namespace {
 
@@ -57,11 +57,7 @@ std::string show_bits(double re, double im) {
 }
 
 void print_root(double x, double y, int rounding) {
-  std::fesetround(rounding);
-  std::feclearexcept(FE_ALL_EXCEPT);
-  const std::complex<double> w = csqrt_scalar({x, y});
-  const int flags = std::fetestexcept(FE_ALL_EXCEPT);
-  std::fesetround(FE_TONEAREST);
+  const auto [w, flags] = ravo_tools::call_in_mode(x, y, rounding);
   std::cout << "csqrt(" << show("%.17g, %.17g", x, y) << ")\n"
             << "  decimal  " << show("%.17g %+.17gi", w.real(), w.imag()) << "\n"
             << "  hex      " << show("%a %+ai", w.real(), w.imag()) << "\n"

@@ -16,7 +16,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "ravo_libm.h"
+#include "call_in_mode.h"
 
 namespace {
 
@@ -90,14 +90,10 @@ int main(int argc, char** argv) {
   for (const auto& mode : modes) {
     Digest d;
     for (const auto& [a, b] : pairs) {
-      std::fesetround(mode.fe);
-      std::feclearexcept(FE_ALL_EXCEPT);
-      const std::complex<double> w = csqrt_scalar({std::bit_cast<double>(a), std::bit_cast<double>(b)});
-      const int flags = std::fetestexcept(kFlags);
-      std::fesetround(FE_TONEAREST);
+      const auto [w, flags] = ravo_tools::call_in_mode(std::bit_cast<double>(a), std::bit_cast<double>(b), mode.fe);
       d.add(std::bit_cast<std::uint64_t>(w.real()), 8);
       d.add(std::bit_cast<std::uint64_t>(w.imag()), 8);
-      d.add(static_cast<std::uint64_t>(flags), 1);
+      d.add(static_cast<std::uint64_t>(flags & kFlags), 1);
     }
     std::printf("%-8s %016llx\n", mode.name, static_cast<unsigned long long>(d.h));
     all.add(d.h, 8);

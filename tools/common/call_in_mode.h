@@ -1,0 +1,30 @@
+// One csqrt_scalar call in a given rounding mode with the status flags clear
+// beforehand, returning the result and the flags it raised. Round to nearest
+// is restored afterwards.
+#ifndef RAVO_CALL_IN_MODE_H
+#define RAVO_CALL_IN_MODE_H
+
+#include <cfenv>
+#include <complex>
+
+#include "ravo_libm.h"
+
+namespace ravo_tools {
+
+struct MeasuredCall {
+  std::complex<double> w;
+  int flags;  // FE_INVALID | FE_INEXACT | FE_UNDERFLOW | FE_OVERFLOW | FE_DIVBYZERO
+};
+
+inline MeasuredCall call_in_mode(double x, double y, int fe_round) {
+  std::fesetround(fe_round);
+  std::feclearexcept(FE_ALL_EXCEPT);
+  const std::complex<double> w = csqrt_scalar({x, y});
+  const int flags = std::fetestexcept(FE_ALL_EXCEPT);
+  std::fesetround(FE_TONEAREST);
+  return {w, flags};
+}
+
+}  // namespace ravo_tools
+
+#endif
