@@ -144,8 +144,8 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
 
   std::printf("\nns per call, and ratio to the system csqrt in this run (lower is faster)\n");
-  std::printf("%-11s %-8s %9s %9s %9s %9s %9s | %6s %6s %6s\n", "kind", "class", "ravo", "system", "std",
-              "inline", "empty", "ravo", "std", "inline");
+  std::printf("%-11s %-8s %9s %9s %9s %9s %9s | %6s %6s %6s\n", "kind", "class", "ravo", "system", "std", "inline",
+              "empty", "ravo", "std", "inline");
   for (const char* kind : {"throughput", "latency"})
     for (const auto& c : classes) {
       const auto ns = [&](const char* impl) {

@@ -58,8 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const Outcome w = call(x, y, mode);
   if (w.flags & (FE_OVERFLOW | FE_DIVBYZERO)) fail("overflow or divide-by-zero raised", bx, by, mode, w);
-  if ((w.flags & FE_INVALID) && !is_signalling(bx) && !is_signalling(by)) fail("invalid without a signalling NaN", bx, by, mode, w);
-  if ((is_subnormal(w.re) || is_subnormal(w.im)) && !(w.flags & FE_UNDERFLOW)) fail("subnormal part without underflow", bx, by, mode, w);
+  if ((w.flags & FE_INVALID) && !is_signalling(bx) && !is_signalling(by))
+    fail("invalid without a signalling NaN", bx, by, mode, w);
+  if ((is_subnormal(w.re) || is_subnormal(w.im)) && !(w.flags & FE_UNDERFLOW))
+    fail("subnormal part without underflow", bx, by, mode, w);
   if (is_nan(bx) || is_nan(by)) return 0;
 
   if (is_nan(w.re) || (w.re & kSign)) fail("real part negative or NaN", bx, by, mode, w);
@@ -68,8 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Outcome c = call(x, -y, mode);
   if (mode == FE_TONEAREST || mode == FE_TOWARDZERO) {
     if (c.re != w.re || c.im != (w.im ^ kSign)) fail("csqrt(conj z) != conj(csqrt z)", bx, by, mode, w);
-  } else if ((c.im & kSign) == (w.im & kSign) || (c.re & kSign) ||
-             magnitude_distance(c.re, w.re) > 1 || magnitude_distance(c.im, w.im) > 1) {
+  } else if ((c.im & kSign) == (w.im & kSign) || (c.re & kSign) || magnitude_distance(c.re, w.re) > 1 ||
+             magnitude_distance(c.im, w.im) > 1) {
     fail("conjugate not mirrored within one ulp", bx, by, mode, w);
   }
 

@@ -14,8 +14,16 @@ namespace {
 
 TEST(CAndCppCallers, SameBits) {
   const double args[][2] = {
-      {3, 4}, {-3, -4}, {2, -3}, {-0.0, -8}, {-4, -0.0}, {DBL_MAX, DBL_MAX}, {-2, 1e-310},
-      {from_bits(0xFFF8000000000456), 1}, {1, from_bits(0x7FF0000000000789)}, {-INFINITY, -0.0},
+      {3, 4},
+      {-3, -4},
+      {2, -3},
+      {-0.0, -8},
+      {-4, -0.0},
+      {DBL_MAX, DBL_MAX},
+      {-2, 1e-310},
+      {from_bits(0xFFF8000000000456), 1},
+      {1, from_bits(0x7FF0000000000789)},
+      {-INFINITY, -0.0},
   };
   for (const auto& a : args) {
     double c_side[2];

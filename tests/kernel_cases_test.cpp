@@ -57,13 +57,13 @@ TEST(KernelCases, ExtremesStayWithinOneUlp) {
     double x, y;
     int flags;
   } rows[] = {
-      {DBL_MAX, DBL_MAX, INEXACT},          // about 1.4730945569e154 + 6.1017574413e153i
+      {DBL_MAX, DBL_MAX, INEXACT},  // about 1.4730945569e154 + 6.1017574413e153i
       {-DBL_MAX, -DBL_MAX, INEXACT},
-      {0x1p-1074, 0x1p-1074, INEXACT},      // about 2.4421097261e-162 + 1.0115549694e-162i
+      {0x1p-1074, 0x1p-1074, INEXACT},  // about 2.4421097261e-162 + 1.0115549694e-162i
       {-0x1p-1074, 0x1p-1074, INEXACT},
-      {-1e308, 1e308, INEXACT},             // about 4.5508986056e153 + 1.0986841135e154i
-      {DBL_MAX, 0x1p-1074, TINY},           // imaginary part about 2^-1587: rounds to 0
-      {-2, 1e-310, TINY},                   // subnormal real part about 3.5355339e-311
+      {-1e308, 1e308, INEXACT},    // about 4.5508986056e153 + 1.0986841135e154i
+      {DBL_MAX, 0x1p-1074, TINY},  // imaginary part about 2^-1587: rounds to 0
+      {-2, 1e-310, TINY},          // subnormal real part about 3.5355339e-311
       {0x1p-1022, -0x1p-1022, INEXACT},
       {DBL_MIN * 0.5, DBL_MAX, INEXACT},
   };

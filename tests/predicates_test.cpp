@@ -16,22 +16,21 @@ struct Row {
 };
 
 constexpr Row kRows[] = {
-    {0x7FF0000000000000, 0, 0, 1, 0},  // +inf
-    {0xFFF0000000000000, 0, 1, 0, 0},  // -inf
-    {0x7FEFFFFFFFFFFFFF, 0, 0, 0, 0},  // largest finite
-    {0xFFEFFFFFFFFFFFFF, 0, 0, 0, 0},  // most negative finite
-    {0x0000000000000000, 0, 0, 0, 0},  // +0
-    {0x8000000000000000, 0, 0, 0, 1},  // -0
-    {0x8000000000000001, 0, 0, 0, 0},  // negative smallest subnormal
-    {0x8000000100000000, 0, 0, 0, 0},  // -0 with a low bit of the high word
-    {0x7FF0000000000001, 1, 0, 0, 0},  // signalling NaN, only significand bit 0
-    {0x7FF0000100000000, 1, 0, 0, 0},  // only a high-word significand bit
-    {0x7FF8000000000000, 1, 0, 0, 0},  // quiet NaN
-    {0xFFF8000000000000, 1, 0, 0, 0},  // negative quiet NaN
-    {0xFFF0000000000001, 1, 0, 0, 0},  // negative NaN, low word only
-    {0xFFFFFFFFFFFFFFFF, 1, 0, 0, 0},
-    {0x7FE0000000000001, 0, 0, 0, 0},  // exponent one below all-ones
-    {0x0010000000000000, 0, 0, 0, 0},  // smallest normal
+    {0x7FF0000000000000, 0, 0, 1, 0},                                    // +inf
+    {0xFFF0000000000000, 0, 1, 0, 0},                                    // -inf
+    {0x7FEFFFFFFFFFFFFF, 0, 0, 0, 0},                                    // largest finite
+    {0xFFEFFFFFFFFFFFFF, 0, 0, 0, 0},                                    // most negative finite
+    {0x0000000000000000, 0, 0, 0, 0},                                    // +0
+    {0x8000000000000000, 0, 0, 0, 1},                                    // -0
+    {0x8000000000000001, 0, 0, 0, 0},                                    // negative smallest subnormal
+    {0x8000000100000000, 0, 0, 0, 0},                                    // -0 with a low bit of the high word
+    {0x7FF0000000000001, 1, 0, 0, 0},                                    // signalling NaN, only significand bit 0
+    {0x7FF0000100000000, 1, 0, 0, 0},                                    // only a high-word significand bit
+    {0x7FF8000000000000, 1, 0, 0, 0},                                    // quiet NaN
+    {0xFFF8000000000000, 1, 0, 0, 0},                                    // negative quiet NaN
+    {0xFFF0000000000001, 1, 0, 0, 0},                                    // negative NaN, low word only
+    {0xFFFFFFFFFFFFFFFF, 1, 0, 0, 0}, {0x7FE0000000000001, 0, 0, 0, 0},  // exponent one below all-ones
+    {0x0010000000000000, 0, 0, 0, 0},                                    // smallest normal
 };
 
 TEST(Predicates, BoundaryBitPatternsRaiseNothing) {

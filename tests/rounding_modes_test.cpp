@@ -23,7 +23,8 @@ std::vector<Arg> random_arguments(std::size_t n) {
   std::vector<Arg> args;
   const auto finite = [&] {
     std::uint64_t b;
-    do b = rng(); while ((b & 0x7FF0000000000000) == 0x7FF0000000000000);
+    do b = rng();
+    while ((b & 0x7FF0000000000000) == 0x7FF0000000000000);
     return from_bits(b);
   };
   while (args.size() < n) {
@@ -53,8 +54,7 @@ TEST(RoundingModes, SignsFlagsSymmetryAndAccuracy) {
     for (int mode : kRoundingModes) {
       const Outcome w = run_csqrt(a.x, a.y, mode);
       const Outcome c = run_csqrt(a.x, -a.y, mode);
-      SCOPED_TRACE(testing::Message() << std::hexfloat << a.x << " " << a.y << " " << mode_name(mode) << " "
-                                      << w);
+      SCOPED_TRACE(testing::Message() << std::hexfloat << a.x << " " << a.y << " " << mode_name(mode) << " " << w);
       // Right half-plane, imaginary sign from y, zeros included.
       EXPECT_EQ(w.re >> 63, 0u);
       EXPECT_EQ(w.im >> 63, std::signbit(a.y) ? 1u : 0u);

@@ -32,49 +32,86 @@ struct Row {
 
 constexpr Row kSpecialRows[] = {
     // y = -inf, any x (NaN included, signalling too: no product, no flag)
-    {QNAN, NINF, PINF, NINF, 0}, {SIG_NAN, NINF, PINF, NINF, 0}, {NEG_SIG_NAN, NINF, PINF, NINF, 0},
-    {NINF, NINF, PINF, NINF, 0}, {PINF, NINF, PINF, NINF, 0}, {ONE, NINF, PINF, NINF, 0},
-    {NEG_ZERO, NINF, PINF, NINF, 0}, {M_SUB, NINF, PINF, NINF, 0},
+    {QNAN, NINF, PINF, NINF, 0},
+    {SIG_NAN, NINF, PINF, NINF, 0},
+    {NEG_SIG_NAN, NINF, PINF, NINF, 0},
+    {NINF, NINF, PINF, NINF, 0},
+    {PINF, NINF, PINF, NINF, 0},
+    {ONE, NINF, PINF, NINF, 0},
+    {NEG_ZERO, NINF, PINF, NINF, 0},
+    {M_SUB, NINF, PINF, NINF, 0},
     // y = +inf, any x
-    {QNAN, PINF, PINF, PINF, 0}, {NEG_SIG_NAN, PINF, PINF, PINF, 0}, {NINF, PINF, PINF, PINF, 0},
-    {PINF, PINF, PINF, PINF, 0}, {M_ONE, PINF, PINF, PINF, 0}, {POS_ZERO, PINF, PINF, PINF, 0},
+    {QNAN, PINF, PINF, PINF, 0},
+    {NEG_SIG_NAN, PINF, PINF, PINF, 0},
+    {NINF, PINF, PINF, PINF, 0},
+    {PINF, PINF, PINF, PINF, 0},
+    {M_ONE, PINF, PINF, PINF, 0},
+    {POS_ZERO, PINF, PINF, PINF, 0},
     {M_MAX, PINF, PINF, PINF, 0},
     // x = -inf, y NaN: re = y*y, im = +inf whatever the NaN's sign
-    {NINF, QNAN, QNAN, PINF, 0}, {NINF, NQNAN, NQNAN, PINF, 0},
-    {NINF, SIG_NAN, SIG_NAN_Q, PINF, INV}, {NINF, NEG_SIG_NAN, NEG_SIG_NAN_Q, PINF, INV},
+    {NINF, QNAN, QNAN, PINF, 0},
+    {NINF, NQNAN, NQNAN, PINF, 0},
+    {NINF, SIG_NAN, SIG_NAN_Q, PINF, INV},
+    {NINF, NEG_SIG_NAN, NEG_SIG_NAN_Q, PINF, INV},
     // x = +inf, y NaN: re = +inf, im = y*y
-    {PINF, QNAN, PINF, QNAN, 0}, {PINF, NQNAN, PINF, NQNAN, 0},
-    {PINF, SIG_NAN, PINF, SIG_NAN_Q, INV}, {PINF, NEG_SIG_NAN, PINF, NEG_SIG_NAN_Q, INV},
+    {PINF, QNAN, PINF, QNAN, 0},
+    {PINF, NQNAN, PINF, NQNAN, 0},
+    {PINF, SIG_NAN, PINF, SIG_NAN_Q, INV},
+    {PINF, NEG_SIG_NAN, PINF, NEG_SIG_NAN_Q, INV},
     // x finite, y NaN: both parts y quieted
-    {ONE, QNAN, QNAN, QNAN, 0}, {POS_ZERO, NQNAN, NQNAN, NQNAN, 0}, {NEG_ZERO, SIG_NAN, SIG_NAN_Q, SIG_NAN_Q, INV},
-    {M_MAX, NEG_SIG_NAN, NEG_SIG_NAN_Q, NEG_SIG_NAN_Q, INV}, {M_SUB, QNAN, QNAN, QNAN, 0},
+    {ONE, QNAN, QNAN, QNAN, 0},
+    {POS_ZERO, NQNAN, NQNAN, NQNAN, 0},
+    {NEG_ZERO, SIG_NAN, SIG_NAN_Q, SIG_NAN_Q, INV},
+    {M_MAX, NEG_SIG_NAN, NEG_SIG_NAN_Q, NEG_SIG_NAN_Q, INV},
+    {M_SUB, QNAN, QNAN, QNAN, 0},
     // x NaN, y finite: both parts x quieted
-    {QNAN, ONE, QNAN, QNAN, 0}, {NQNAN, POS_ZERO, NQNAN, NQNAN, 0}, {QNAN, NEG_ZERO, QNAN, QNAN, 0},
-    {SIG_NAN, ONE, SIG_NAN_Q, SIG_NAN_Q, INV}, {NEG_SIG_NAN, M_MAX, NEG_SIG_NAN_Q, NEG_SIG_NAN_Q, INV},
+    {QNAN, ONE, QNAN, QNAN, 0},
+    {NQNAN, POS_ZERO, NQNAN, NQNAN, 0},
+    {QNAN, NEG_ZERO, QNAN, QNAN, 0},
+    {SIG_NAN, ONE, SIG_NAN_Q, SIG_NAN_Q, INV},
+    {NEG_SIG_NAN, M_MAX, NEG_SIG_NAN_Q, NEG_SIG_NAN_Q, INV},
     {QNAN, SUB, QNAN, QNAN, 0},
     // x NaN, y NaN: x's payload wins; invalid when either is signalling
-    {QNAN, NQNAN, QNAN, QNAN, 0}, {NQNAN, QNAN, NQNAN, NQNAN, 0},
-    {QNAN, SIG_NAN, QNAN, QNAN, INV}, {SIG_NAN, NQNAN, SIG_NAN_Q, SIG_NAN_Q, INV},
-    {NEG_SIG_NAN, SIG_NAN, NEG_SIG_NAN_Q, NEG_SIG_NAN_Q, INV}, {SIG_NAN, NEG_SIG_NAN, SIG_NAN_Q, SIG_NAN_Q, INV},
+    {QNAN, NQNAN, QNAN, QNAN, 0},
+    {NQNAN, QNAN, NQNAN, NQNAN, 0},
+    {QNAN, SIG_NAN, QNAN, QNAN, INV},
+    {SIG_NAN, NQNAN, SIG_NAN_Q, SIG_NAN_Q, INV},
+    {NEG_SIG_NAN, SIG_NAN, NEG_SIG_NAN_Q, NEG_SIG_NAN_Q, INV},
+    {SIG_NAN, NEG_SIG_NAN, SIG_NAN_Q, SIG_NAN_Q, INV},
     // x = -inf, y finite: +0 +- i inf with the sign of y, zeros included
-    {NINF, TWO, POS_ZERO, PINF, 0}, {NINF, POS_ZERO, POS_ZERO, PINF, 0}, {NINF, SUB, POS_ZERO, PINF, 0},
-    {NINF, MAX, POS_ZERO, PINF, 0}, {NINF, NEG_ZERO, POS_ZERO, NINF, 0}, {NINF, M_TWO, POS_ZERO, NINF, 0},
+    {NINF, TWO, POS_ZERO, PINF, 0},
+    {NINF, POS_ZERO, POS_ZERO, PINF, 0},
+    {NINF, SUB, POS_ZERO, PINF, 0},
+    {NINF, MAX, POS_ZERO, PINF, 0},
+    {NINF, NEG_ZERO, POS_ZERO, NINF, 0},
+    {NINF, M_TWO, POS_ZERO, NINF, 0},
     {NINF, M_SUB, POS_ZERO, NINF, 0},
     // x = +inf, y finite: +inf +- 0i with the sign of y
-    {PINF, TWO, PINF, POS_ZERO, 0}, {PINF, POS_ZERO, PINF, POS_ZERO, 0}, {PINF, SUB, PINF, POS_ZERO, 0},
-    {PINF, NEG_ZERO, PINF, NEG_ZERO, 0}, {PINF, M_TWO, PINF, NEG_ZERO, 0}, {PINF, M_MAX, PINF, NEG_ZERO, 0},
+    {PINF, TWO, PINF, POS_ZERO, 0},
+    {PINF, POS_ZERO, PINF, POS_ZERO, 0},
+    {PINF, SUB, PINF, POS_ZERO, 0},
+    {PINF, NEG_ZERO, PINF, NEG_ZERO, 0},
+    {PINF, M_TWO, PINF, NEG_ZERO, 0},
+    {PINF, M_MAX, PINF, NEG_ZERO, 0},
     // x < 0 finite, y = -+0: +0 -+ i sqrt(-x)
-    {M_FOUR, POS_ZERO, POS_ZERO, TWO, 0}, {M_FOUR, NEG_ZERO, POS_ZERO, M_TWO, 0},
-    {M_SUB, POS_ZERO, POS_ZERO, 0x1E60000000000000, 0},   // sqrt(2^-1074) = 2^-537
+    {M_FOUR, POS_ZERO, POS_ZERO, TWO, 0},
+    {M_FOUR, NEG_ZERO, POS_ZERO, M_TWO, 0},
+    {M_SUB, POS_ZERO, POS_ZERO, 0x1E60000000000000, 0},               // sqrt(2^-1074) = 2^-537
     {0xFFD0000000000000, NEG_ZERO, POS_ZERO, 0xDFE0000000000000, 0},  // -2^1022 -> -2^511 i
     // x > 0 finite, y = -+0: sqrt(x) -+ 0i
-    {FOUR, POS_ZERO, TWO, POS_ZERO, 0}, {FOUR, NEG_ZERO, TWO, NEG_ZERO, 0},
-    {SUB, NEG_ZERO, 0x1E60000000000000, NEG_ZERO, 0}, {0x7FD0000000000000, POS_ZERO, 0x5FE0000000000000, POS_ZERO, 0},
+    {FOUR, POS_ZERO, TWO, POS_ZERO, 0},
+    {FOUR, NEG_ZERO, TWO, NEG_ZERO, 0},
+    {SUB, NEG_ZERO, 0x1E60000000000000, NEG_ZERO, 0},
+    {0x7FD0000000000000, POS_ZERO, 0x5FE0000000000000, POS_ZERO, 0},
     // x = -+0: sqrt(|y|/2)(1 -+ i), sign of y, zeros included
-    {POS_ZERO, EIGHT, TWO, TWO, 0}, {NEG_ZERO, M_EIGHT, TWO, M_TWO, 0},
-    {POS_ZERO, M_EIGHT, TWO, M_TWO, 0}, {NEG_ZERO, EIGHT, TWO, TWO, 0},
-    {POS_ZERO, POS_ZERO, POS_ZERO, POS_ZERO, 0}, {NEG_ZERO, NEG_ZERO, POS_ZERO, NEG_ZERO, 0},
-    {POS_ZERO, NEG_ZERO, POS_ZERO, NEG_ZERO, 0}, {NEG_ZERO, POS_ZERO, POS_ZERO, POS_ZERO, 0},
+    {POS_ZERO, EIGHT, TWO, TWO, 0},
+    {NEG_ZERO, M_EIGHT, TWO, M_TWO, 0},
+    {POS_ZERO, M_EIGHT, TWO, M_TWO, 0},
+    {NEG_ZERO, EIGHT, TWO, TWO, 0},
+    {POS_ZERO, POS_ZERO, POS_ZERO, POS_ZERO, 0},
+    {NEG_ZERO, NEG_ZERO, POS_ZERO, NEG_ZERO, 0},
+    {POS_ZERO, NEG_ZERO, POS_ZERO, NEG_ZERO, 0},
+    {NEG_ZERO, POS_ZERO, POS_ZERO, POS_ZERO, 0},
     {POS_ZERO, 0x0000000000000002, 0x1E60000000000000, 0x1E60000000000000, 0},  // 2^-1073
     {NEG_ZERO, 0xFFE0000000000000, 0x5FE0000000000000, 0xDFE0000000000000, 0},  // -2^1023
 };
@@ -94,8 +131,15 @@ TEST(SpecialValues, EveryRowInEveryRoundingMode) {
 constexpr struct {
   double x, y, re, im;
 } kExactKernelRows[] = {
-    {3, 4, 2, 1},   {-3, 4, 1, 2},     {-3, -4, 1, -2}, {3, -4, 2, -1}, {5, 12, 3, 2},
-    {-5, -12, 2, -3}, {8, 6, 3, 1}, {0.75, 1, 1, 0.5}, {-0.75, -1, 0.5, -1},
+    {3, 4, 2, 1},
+    {-3, 4, 1, 2},
+    {-3, -4, 1, -2},
+    {3, -4, 2, -1},
+    {5, 12, 3, 2},
+    {-5, -12, 2, -3},
+    {8, 6, 3, 1},
+    {0.75, 1, 1, 0.5},
+    {-0.75, -1, 0.5, -1},
     {0x1p-1000 * 3, 0x1p-1000 * 4, 0x1p-500 * 2, 0x1p-500},
     {0x1p1000 * -3, 0x1p1000 * 4, 0x1p500, 0x1p500 * 2},
 };

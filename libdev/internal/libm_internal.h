@@ -17,9 +17,7 @@ constexpr std::uint32_t high_word(double x) {
   return static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(x) >> 32);
 }
 
-constexpr std::uint32_t low_word(double x) {
-  return static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(x));
-}
+constexpr std::uint32_t low_word(double x) { return static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(x)); }
 
 // Any NaN, quiet or signalling, of either sign.
 constexpr std::int32_t __libm_internal_isnan(double x) {
@@ -29,17 +27,11 @@ constexpr std::int32_t __libm_internal_isnan(double x) {
   return low_word(x) != 0;
 }
 
-constexpr std::int32_t __libm_internal_isninf(double x) {
-  return high_word(x) == 0xFFF00000u && low_word(x) == 0;
-}
+constexpr std::int32_t __libm_internal_isninf(double x) { return high_word(x) == 0xFFF00000u && low_word(x) == 0; }
 
-constexpr std::int32_t __libm_internal_ispinf(double x) {
-  return high_word(x) == 0x7FF00000u && low_word(x) == 0;
-}
+constexpr std::int32_t __libm_internal_ispinf(double x) { return high_word(x) == 0x7FF00000u && low_word(x) == 0; }
 
-constexpr std::int32_t __libm_internal_isnegzero(double x) {
-  return high_word(x) == 0x80000000u && low_word(x) == 0;
-}
+constexpr std::int32_t __libm_internal_isnegzero(double x) { return high_word(x) == 0x80000000u && low_word(x) == 0; }
 
 constexpr double ZEROA = std::bit_cast<double>(std::uint64_t{0x0000000000000000});
 constexpr double NZEROA = std::bit_cast<double>(std::uint64_t{0x8000000000000000});

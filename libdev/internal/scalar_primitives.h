@@ -30,9 +30,7 @@ RAVO_PRIMITIVE long double sqrtl_scalar(long double a) { return __builtin_sqrtl(
 
 RAVO_PRIMITIVE double fabs_scalar(double a) { return __builtin_fabs(a); }
 
-RAVO_PRIMITIVE double copysign_scalar(double magnitude, double sign) {
-  return __builtin_copysign(magnitude, sign);
-}
+RAVO_PRIMITIVE double copysign_scalar(double magnitude, double sign) { return __builtin_copysign(magnitude, sign); }
 
 }  // extern "C"
 

@@ -17,11 +17,11 @@
 //     other way.
 // The extended intermediates bound the excess over the final rounding by a
 // few thousandths of an ulp.
+#include <algorithm>
+
 #include "../internal/libm_internal.h"
 #include "../internal/scalar_primitives.h"
 #include "ravo_libm.h"
-
-#include <algorithm>
 
 namespace {
 

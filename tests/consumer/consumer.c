@@ -1,7 +1,6 @@
 #include <complex.h>
-#include <stdio.h>
-
 #include <ravo_libm.h>
+#include <stdio.h>
 
 int main(void) {
   const double _Complex w = csqrt_scalar(-3.0 + 4.0 * I);

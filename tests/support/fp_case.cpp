@@ -8,10 +8,14 @@ namespace ravo_test {
 
 std::string mode_name(int fe_round) {
   switch (fe_round) {
-    case FE_TONEAREST: return "nearest";
-    case FE_DOWNWARD: return "down";
-    case FE_UPWARD: return "up";
-    case FE_TOWARDZERO: return "zero";
+    case FE_TONEAREST:
+      return "nearest";
+    case FE_DOWNWARD:
+      return "down";
+    case FE_UPWARD:
+      return "up";
+    case FE_TOWARDZERO:
+      return "zero";
   }
   return "?";
 }

@@ -33,7 +33,8 @@ class Stream {
 
 double finite_bits(Stream& s) {
   std::uint64_t b;
-  do b = s.next(); while ((b & 0x7FF0000000000000u) == 0x7FF0000000000000u);
+  do b = s.next();
+  while ((b & 0x7FF0000000000000u) == 0x7FF0000000000000u);
   return std::bit_cast<double>(b);
 }
 
@@ -80,9 +81,15 @@ double extreme_part(Stream& s) {
   const std::uint64_t offset = s.next() >> 32;
   std::uint64_t bits;
   switch (s.next() % 3) {
-    case 0: bits = 0x7FEFFFFFFFFFFFFFu - offset; break;
-    case 1: bits = 0x0010000000000000u + offset - (1u << 31); break;
-    default: bits = s.next() & 0x000FFFFFFFFFFFFFu; break;
+    case 0:
+      bits = 0x7FEFFFFFFFFFFFFFu - offset;
+      break;
+    case 1:
+      bits = 0x0010000000000000u + offset - (1u << 31);
+      break;
+    default:
+      bits = s.next() & 0x000FFFFFFFFFFFFFu;
+      break;
   }
   return s.sign() * std::bit_cast<double>(bits);
 }

@@ -35,8 +35,10 @@ struct Mode {
   double max_ulp;  // bound checked by --check
 };
 constexpr Mode kModes[] = {
-    {"nearest", FE_TONEAREST, 0.501}, {"down", FE_DOWNWARD, 1.002},
-    {"up", FE_UPWARD, 1.002},         {"zero", FE_TOWARDZERO, 1.002},
+    {"nearest", FE_TONEAREST, 0.501},
+    {"down", FE_DOWNWARD, 1.002},
+    {"up", FE_UPWARD, 1.002},
+    {"zero", FE_TOWARDZERO, 1.002},
 };
 constexpr double kMinPairsCorrectNearest = 0.999;
 
@@ -72,7 +74,8 @@ struct Options {
 std::uint64_t parse_count(const char* text, const char* option) {
   char* end = nullptr;
   const unsigned long long v = std::strtoull(text, &end, 10);
-  if (*text == '\0' || *end != '\0' || text[0] == '-') usage_error(std::string("bad value '") + text + "' for " + option);
+  if (*text == '\0' || *end != '\0' || text[0] == '-')
+    usage_error(std::string("bad value '") + text + "' for " + option);
   return v;
 }
 
@@ -199,8 +202,7 @@ void print_report(const Options& opt, const Table& table) {
         std::printf("%-12s %-7s| %10.6f %9.4f %7llu | %10.6f %9.4f %7llu | %9.4f\n", k == 0 ? classes[c].name : "",
                     kImpls[k].name, s.re.max_ulp, percent(s.re.correctly_rounded, opt.samples),
                     static_cast<unsigned long long>(s.re.one_ulp_or_more), s.im.max_ulp,
-                    percent(s.im.correctly_rounded, opt.samples),
-                    static_cast<unsigned long long>(s.im.one_ulp_or_more),
+                    percent(s.im.correctly_rounded, opt.samples), static_cast<unsigned long long>(s.im.one_ulp_or_more),
                     percent(s.pairs_correctly_rounded, opt.samples));
       }
     std::printf("worst cases (x y -> got, want):\n");
@@ -229,15 +231,13 @@ void write_csv(const Options& opt, const Table& table) {
       for (std::size_t k = 0; k < kNumImpls; ++k) {
         const ImplStats& s = table[m][c][k];
         for (const auto& [part, p] : {std::pair{"re", &s.re}, std::pair{"im", &s.im}}) {
-          std::snprintf(buf, sizeof buf, "%s,%s,%s,%s,%.9f,%.6f,%llu,%.6f,0x%016llx,0x%016llx,0x%016llx,0x%016llx\n",
-                        kModes[m].name, classes[c].name, kImpls[k].name, part, p->max_ulp,
-                        percent(p->correctly_rounded, opt.samples),
-                        static_cast<unsigned long long>(p->one_ulp_or_more),
-                        percent(s.pairs_correctly_rounded, opt.samples),
-                        static_cast<unsigned long long>(bits(p->worst_x)),
-                        static_cast<unsigned long long>(bits(p->worst_y)),
-                        static_cast<unsigned long long>(bits(p->worst_got)),
-                        static_cast<unsigned long long>(bits(p->worst_want)));
+          std::snprintf(
+              buf, sizeof buf, "%s,%s,%s,%s,%.9f,%.6f,%llu,%.6f,0x%016llx,0x%016llx,0x%016llx,0x%016llx\n",
+              kModes[m].name, classes[c].name, kImpls[k].name, part, p->max_ulp,
+              percent(p->correctly_rounded, opt.samples), static_cast<unsigned long long>(p->one_ulp_or_more),
+              percent(s.pairs_correctly_rounded, opt.samples), static_cast<unsigned long long>(bits(p->worst_x)),
+              static_cast<unsigned long long>(bits(p->worst_y)), static_cast<unsigned long long>(bits(p->worst_got)),
+              static_cast<unsigned long long>(bits(p->worst_want)));
           out << buf;
         }
       }

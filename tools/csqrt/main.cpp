@@ -30,7 +30,7 @@ struct Options {
 
 std::string flag_list(int flags) {
   static constexpr std::pair<int, const char*> kNames[] = {
-      {FE_INVALID, "invalid"},     {FE_INEXACT, "inexact"},          {FE_UNDERFLOW, "underflow"},
+      {FE_INVALID, "invalid"},   {FE_INEXACT, "inexact"},          {FE_UNDERFLOW, "underflow"},
       {FE_OVERFLOW, "overflow"}, {FE_DIVBYZERO, "divide-by-zero"},
   };
   std::string s;

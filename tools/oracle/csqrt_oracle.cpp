@@ -10,10 +10,14 @@ constexpr mpfr_prec_t kExactBits = 256;
 
 mpfr_rnd_t to_mpfr(int fe_round) {
   switch (fe_round) {
-    case FE_DOWNWARD: return MPFR_RNDD;
-    case FE_UPWARD: return MPFR_RNDU;
-    case FE_TOWARDZERO: return MPFR_RNDZ;
-    default: return MPFR_RNDN;
+    case FE_DOWNWARD:
+      return MPFR_RNDD;
+    case FE_UPWARD:
+      return MPFR_RNDU;
+    case FE_TOWARDZERO:
+      return MPFR_RNDZ;
+    default:
+      return MPFR_RNDN;
   }
 }
 
