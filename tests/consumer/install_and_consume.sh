@@ -19,4 +19,6 @@ cc -std=c11 "$consumer/consumer.c" $(pkg-config --cflags --libs ravo_libm) -lm -
 c++ -std=c++17 "$consumer/consumer.cpp" $(pkg-config --cflags --libs ravo_libm) -o "$work/pc_cpp"
 LD_LIBRARY_PATH=$(dirname "$libdir") "$work/pc_c"
 LD_LIBRARY_PATH=$(dirname "$libdir") "$work/pc_cpp"
+# The installed tool finds the installed library on its own.
+"$prefix/bin/csqrt" -3 4 | grep -q "decimal  1 +2i"
 echo "installed tree usable from CMake and pkg-config"
