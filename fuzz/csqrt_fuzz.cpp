@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int kModes[] = {FE_TONEAREST, FE_DOWNWARD, FE_UPWARD, FE_TOWARDZERO};
 constexpr std::uint64_t kSign = 0x8000000000000000u;
 
 struct Outcome {
@@ -53,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   unsigned selector = size > 16 ? data[16] : 0;
   if (size == 16)
     for (std::size_t i = 0; i < 16; ++i) selector += data[i];
-  const int mode = kModes[selector % 4];
+  const int mode = ravo_tools::kRoundingModes[selector % 4].fe;
   const double x = std::bit_cast<double>(bx), y = std::bit_cast<double>(by);
 
   const Outcome w = call(x, y, mode);

@@ -7,16 +7,8 @@
 namespace ravo_test {
 
 std::string mode_name(int fe_round) {
-  switch (fe_round) {
-    case FE_TONEAREST:
-      return "nearest";
-    case FE_DOWNWARD:
-      return "down";
-    case FE_UPWARD:
-      return "up";
-    case FE_TOWARDZERO:
-      return "zero";
-  }
+  for (const auto& mode : ravo_tools::kRoundingModes)
+    if (mode.fe == fe_round) return mode.name;
   return "?";
 }
 

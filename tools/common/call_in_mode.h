@@ -1,4 +1,4 @@
-// One csqrt_scalar call in a given rounding mode with the status flags clear
+// The rounding modes, and one csqrt_scalar call in a given rounding mode with the status flags clear
 // beforehand, returning the result and the flags it raised. Round to nearest
 // is restored afterwards.
 #ifndef RAVO_CALL_IN_MODE_H
@@ -10,6 +10,14 @@
 #include "ravo_libm.h"
 
 namespace ravo_tools {
+
+// The four IEEE rounding modes under the names the tools use for them.
+struct RoundingMode {
+  int fe;
+  const char* name;
+};
+constexpr RoundingMode kRoundingModes[] = {
+    {FE_TONEAREST, "nearest"}, {FE_DOWNWARD, "down"}, {FE_UPWARD, "up"}, {FE_TOWARDZERO, "zero"}};
 
 struct MeasuredCall {
   std::complex<double> w;

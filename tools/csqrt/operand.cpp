@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "call_in_mode.h"
+
 namespace ravo_cli {
 namespace {
 
@@ -61,10 +63,8 @@ std::optional<double> parse_bits(std::string_view token) {
 }
 
 std::optional<int> parse_rounding(std::string_view name) {
-  if (name == "nearest") return FE_TONEAREST;
-  if (name == "down") return FE_DOWNWARD;
-  if (name == "up") return FE_UPWARD;
-  if (name == "zero") return FE_TOWARDZERO;
+  for (const auto& mode : ravo_tools::kRoundingModes)
+    if (name == mode.name) return mode.fe;
   return std::nullopt;
 }
 

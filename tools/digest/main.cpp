@@ -81,13 +81,9 @@ struct Digest {
 int main(int argc, char** argv) {
   const std::size_t random_pairs = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
   const auto pairs = corpus(random_pairs);
-  const struct {
-    int fe;
-    const char* name;
-  } modes[] = {{FE_TONEAREST, "nearest"}, {FE_DOWNWARD, "down"}, {FE_UPWARD, "up"}, {FE_TOWARDZERO, "zero"}};
   constexpr int kFlags = FE_INVALID | FE_INEXACT | FE_UNDERFLOW | FE_OVERFLOW | FE_DIVBYZERO;
   Digest all;
-  for (const auto& mode : modes) {
+  for (const auto& mode : ravo_tools::kRoundingModes) {
     Digest d;
     for (const auto& [a, b] : pairs) {
       const auto [w, flags] = ravo_tools::call_in_mode(std::bit_cast<double>(a), std::bit_cast<double>(b), mode.fe);
