@@ -29,6 +29,16 @@ struct ImplStats {
   }
 };
 
+// What --check demands of one implementation, per input class, in one
+// rounding mode.
+struct Bound {
+  double max_ulp;                      // largest error of either part
+  bool nothing_one_ulp_off;            // no part 1 ulp or more from the exact root
+  double min_pairs_correctly_rounded;  // share of samples with both parts right
+};
+
+bool within(const ImplStats& s, std::uint64_t samples, const Bound& bound);
+
 }  // namespace ravo_accuracy
 
 #endif
