@@ -22,9 +22,12 @@ demo: build
 check: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# Accuracy against MPC, beside the system csqrt (10^6 samples per class).
+# Accuracy against MPC, beside the system csqrt (10^6 samples per class),
+# and the picture of the largest error over the plane.
 accuracy: build
-	@$(BUILD)/tools/csqrt-accuracy --samples 1000000 --round all
+	@$(BUILD)/tools/csqrt-accuracy --samples 1000000 --round all --plane-csv $(BUILD)/accuracy-plane.csv
+	@tools/accuracy/plot_accuracy.py $(BUILD)/accuracy-plane.csv $(BUILD)/accuracy.png
+	@echo "picture: $(BUILD)/accuracy.png"
 
 # Throughput and latency against the system csqrt; ends with a ratio table.
 bench: configure

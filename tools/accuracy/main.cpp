@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "csqrt_oracle.h"
+#include "error_plane.h"
 #include "input_classes.h"
 #include "part_stats.h"
 #include "ravo_libm.h"
@@ -27,6 +28,7 @@ extern "C" void system_csqrt(double x, double y, double out[2]);
 namespace {
 
 using ravo_accuracy::Bound;
+using ravo_accuracy::ErrorPlane;
 using ravo_accuracy::ImplStats;
 using ravo_accuracy::PartStats;
 
@@ -64,13 +66,16 @@ struct Options {
   std::vector<std::size_t> modes = {0};
   unsigned threads = std::max(1u, std::thread::hardware_concurrency());
   std::string csv;
+  std::string plane_csv;
+  int plane_cell = 16;  // binades a side
   bool check = false;
 };
 
 [[noreturn]] void usage_error(const std::string& message) {
   std::fprintf(stderr,
                "csqrt-accuracy: %s\nusage: csqrt-accuracy [--samples N] [--seed S] "
-               "[--round nearest|down|up|zero|all] [--threads T] [--csv FILE] [--check]\n",
+               "[--round nearest|down|up|zero|all] [--threads T] [--csv FILE]\n"
+               "       [--plane-csv FILE [--plane-cell BINADES]] [--check]\n",
                message.c_str());
   std::exit(2);
 }
@@ -100,6 +105,12 @@ Options parse_options(int argc, char** argv) {
       if (o.threads == 0) usage_error("--threads must be at least 1");
     } else if (a == "--csv") {
       o.csv = value();
+    } else if (a == "--plane-csv") {
+      o.plane_csv = value();
+    } else if (a == "--plane-cell") {
+      const std::uint64_t n = parse_count(value(), "--plane-cell");
+      if (n < 1 || n > 2100) usage_error("--plane-cell must be 1 to 2100");
+      o.plane_cell = static_cast<int>(n);
     } else if (a == "--check") {
       o.check = true;
     } else if (a == "--round") {
@@ -122,22 +133,32 @@ Table make_table(std::size_t classes) {
   return Table(std::size(kModes), std::vector<std::array<ImplStats, kNumImpls>>(classes));
 }
 
+// planes[mode]; empty when no --plane-csv was asked for.
+using Planes = std::vector<ErrorPlane>;
+
+Planes make_planes(const Options& opt) {
+  return opt.plane_csv.empty() ? Planes{} : Planes(std::size(kModes), ErrorPlane(opt.plane_cell, kNumImpls));
+}
+
 void run_chunk(const Options& opt, std::size_t cls, std::uint64_t begin, std::uint64_t end,
-               ravo_oracle::CsqrtOracle& oracle, Table& table) {
+               ravo_oracle::CsqrtOracle& oracle, Table& table, Planes& planes) {
   const auto& input = ravo_accuracy::input_classes()[cls];
   for (std::uint64_t i = begin; i < end; ++i) {
     const auto [x, y] = input.generate(opt.seed, i);
     oracle.set(x, y);
     for (std::size_t m : opt.modes) {
       const ravo_oracle::Pair want = oracle.rounded(kModes[m].fe);
+      if (!planes.empty()) planes[m].count(x, y);
       for (std::size_t k = 0; k < kNumImpls; ++k) {
         double got[2];
         std::fesetround(kModes[m].fe);
         kImpls[k].call(x, y, got);
         std::fesetround(FE_TONEAREST);
         ImplStats& s = table[m][cls][k];
-        s.re.add(i, x, y, got[0], want.re, oracle.ulp_error_re(got[0]));
-        s.im.add(i, x, y, got[1], want.im, oracle.ulp_error_im(got[1]));
+        const double err_re = oracle.ulp_error_re(got[0]), err_im = oracle.ulp_error_im(got[1]);
+        s.re.add(i, x, y, got[0], want.re, err_re);
+        s.im.add(i, x, y, got[1], want.im, err_im);
+        if (!planes.empty()) planes[m].add(x, y, k, err_re, err_im);
         if (std::bit_cast<std::uint64_t>(got[0]) == std::bit_cast<std::uint64_t>(want.re) &&
             std::bit_cast<std::uint64_t>(got[1]) == std::bit_cast<std::uint64_t>(want.im))
           ++s.pairs_correctly_rounded;
@@ -146,13 +167,14 @@ void run_chunk(const Options& opt, std::size_t cls, std::uint64_t begin, std::ui
   }
 }
 
-Table run_all(const Options& opt) {
+Table run_all(const Options& opt, Planes& planes) {
   const std::size_t classes = ravo_accuracy::input_classes().size();
   constexpr std::uint64_t kChunk = 2048;
   const std::uint64_t chunks_per_class = (opt.samples + kChunk - 1) / kChunk;
   const std::uint64_t total_chunks = chunks_per_class * classes;
   std::atomic<std::uint64_t> next_chunk{0}, samples_done{0};
   std::vector<Table> partial(opt.threads, make_table(classes));
+  std::vector<Planes> partial_planes(opt.threads, make_planes(opt));
 
   std::vector<std::thread> workers;
   for (unsigned t = 0; t < opt.threads; ++t) {
@@ -162,7 +184,7 @@ Table run_all(const Options& opt) {
         const std::size_t cls = c / chunks_per_class;
         const std::uint64_t begin = (c % chunks_per_class) * kChunk;
         const std::uint64_t end = std::min(begin + kChunk, opt.samples);
-        run_chunk(opt, cls, begin, end, oracle, partial[t]);
+        run_chunk(opt, cls, begin, end, oracle, partial[t], partial_planes[t]);
         samples_done += end - begin;
       }
     });
@@ -184,6 +206,9 @@ Table run_all(const Options& opt) {
     for (std::size_t m = 0; m < p.size(); ++m)
       for (std::size_t c = 0; c < classes; ++c)
         for (std::size_t k = 0; k < kNumImpls; ++k) merged[m][c][k].merge(p[m][c][k]);
+  planes = make_planes(opt);
+  for (const Planes& p : partial_planes)
+    for (std::size_t m = 0; m < p.size(); ++m) planes[m].merge(p[m]);
   return merged;
 }
 
@@ -251,6 +276,19 @@ void write_csv(const Options& opt, const Table& table) {
   }
 }
 
+void write_plane_csv(const Options& opt, const Planes& planes) {
+  std::ofstream out(opt.plane_csv);
+  std::vector<std::string> names;
+  for (const Impl& impl : kImpls) names.emplace_back(impl.name);
+  out << ErrorPlane::header(names);
+  for (std::size_t m : opt.modes) planes[m].write_rows(out, kModes[m].name);
+  out.flush();
+  if (!out) {
+    std::fprintf(stderr, "csqrt-accuracy: cannot write '%s'\n", opt.plane_csv.c_str());
+    std::exit(2);
+  }
+}
+
 bool within_bounds(const Options& opt, const Table& table) {
   bool ok = true;
   const auto classes = ravo_accuracy::input_classes();
@@ -267,9 +305,11 @@ bool within_bounds(const Options& opt, const Table& table) {
 
 int main(int argc, char** argv) {
   const Options opt = parse_options(argc, argv);
-  const Table table = run_all(opt);
+  Planes planes;
+  const Table table = run_all(opt, planes);
   print_report(opt, table);
   if (!opt.csv.empty()) write_csv(opt, table);
+  if (!opt.plane_csv.empty()) write_plane_csv(opt, planes);
   if (opt.check && opt.samples > 0) return within_bounds(opt, table) ? 0 : 1;
   return 0;
 }
