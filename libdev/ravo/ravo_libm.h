@@ -41,6 +41,14 @@ typedef double _Complex ravo_complex_double;
  * has the sign of Im z. Special values follow ISO C Annex G for csqrt. */
 RAVO_LIBM_API ravo_complex_double csqrt_scalar(ravo_complex_double z);
 
+/* The same principal square root, correctly rounded: each part is the exact
+ * root's part rounded once to binary64 in the current rounding mode (all
+ * four, subnormals included). Inexact is raised exactly when a part is
+ * inexact, underflow when a part is inexact and tiny after rounding, invalid
+ * only for a signalling NaN. Arguments with an infinite or NaN part give
+ * csqrt_scalar's results and flags. */
+RAVO_LIBM_API ravo_complex_double cr_csqrt_scalar(ravo_complex_double z);
+
 #if defined(__cplusplus) && defined(__clang__)
 #pragma clang diagnostic pop
 #endif

@@ -19,37 +19,13 @@
 // few thousandths of an ulp.
 #include <algorithm>
 
+#include "../internal/csqrt_special.h"
+#include "../internal/extended_kernel.h"
 #include "../internal/libm_internal.h"
 #include "../internal/scalar_primitives.h"
 #include "ravo_libm.h"
 
 namespace {
-
-// A result as two binary64 values; kept out of std::complex inside the
-// library, which GCC would assemble and take apart in memory.
-struct Parts {
-  double re, im;
-};
-
-// A value's bits with the sign shifted out. Finite values are the patterns
-// below kInfinityMagnitude, and non-zero ones are at least 1; the larger or
-// smaller of two patterns decides a class for both parts in one comparison.
-constexpr std::uint64_t magnitude_bits(double v) { return std::bit_cast<std::uint64_t>(v) << 1; }
-constexpr std::uint64_t kInfinityMagnitude = 0xFFE0000000000000u;
-
-// a*b, with a as the instruction's first source: when both are NaN, SSE
-// quiets and returns the first source, so a's sign and payload win. Written
-// as asm because the compiler treats * as commutative and may swap operands.
-inline double nan_product(double a, double b) {
-#ifdef __AVX__
-  double p;
-  asm("vmulsd %2, %1, %0" : "=x"(p) : "x"(a), "x"(b));
-  return p;
-#else
-  asm("mulsd %1, %0" : "+x"(a) : "x"(b));
-  return a;
-#endif
-}
 
 // Raises underflow and inexact, nothing else. The empty asm hides the value
 // from the optimiser so the product is formed at run time; the volatile
@@ -70,31 +46,13 @@ inline void signal_underflow_if_subnormal(double re, double im) {
     raise_underflow();
 }
 
-// Binary64 values reach the x87 unit through memory. Left to itself, GCC
-// routes every SSE <-> x87 transfer through one shared stack slot, so a call's
-// loads of its arguments wait for the previous call's late store of its
-// result to that same slot, and successive calls serialise (about 3x slower
-// on Zen 4). A volatile slot of their own keeps the arguments apart; the
-// store and load are the ones the transfer needs anyway.
-inline long double to_extended(double v) {
-  volatile double slot = v;
-  return slot;
-}
-
 // x, y finite and non-zero. Each result part is rounded to binary64 once,
 // from the extended value; in round to nearest each is within one ulp.
 Parts __ravo_internal_csqrt(double x, double y) {
-  const long double X = to_extended(x);
-  const long double Y = to_extended(y);
-  // Squares and sum round to extended; the sum cannot overflow or vanish.
-  const long double R = sqrtl_scalar(X * X + Y * Y);
-  // The root is taken of R + |x| (X + R for x > 0, R - X for x < 0: the same
-  // rounded sum), never of R - |x|, which would cancel; the other part comes
-  // from the division by the unrounded T > 0, which cannot divide by zero.
-  const long double T = sqrtl_scalar(0.5L * (R + __builtin_fabsl(X)));
-  const double t = static_cast<double>(T);
+  const ExtendedRoot root = extended_root(x, y);
+  const double t = static_cast<double>(root.big);
   // Carries the sign of y, also when it rounds to zero.
-  const double q = static_cast<double>((0.5L * Y) / T);
+  const double q = static_cast<double>(root.small);
   // Selected by the sign bit rather than by branches, which mispredict on
   // mixed signs; x is non-zero, so its sign bit says x < 0. For x < 0 the
   // real part is |q|, +0 also for a q of -0 (y tiny and negative), so that
@@ -120,30 +78,6 @@ Parts axis_result(double x, double y) {
   return {s, copysign_scalar(s, y)};
 }
 
-// x or y is infinite or NaN:
-//   csqrt(x ± i inf)    = +inf ± i inf  for every x, NaN included
-//   csqrt(-inf + i NaN) = NaN + i inf
-//   csqrt(+inf + i NaN) = +inf + i NaN
-//   csqrt(NaN + iy), csqrt(x + i NaN), otherwise = NaN + i NaN, one NaN
-//   csqrt(-inf ± iy)    = +0 ± i inf    y finite, sign of y, zeros included
-//   csqrt(+inf ± iy)    = +inf ± 0i     y finite, sign of y, zeros included
-// The NaN is x*y: x's payload when x is a NaN, else y's, quieted, and invalid
-// for a signalling operand. For x = ±inf it is y*y to the bit, flags
-// included (an infinity times a NaN gives the NaN), so one product serves
-// all three NaN rows. A signalling x meeting an infinite y meets no product
-// and raises nothing.
-Parts special_result(double x, double y) {
-  if (__libm_internal_isninf(y)) return {POSINFA, NEGINFA};
-  if (__libm_internal_ispinf(y)) return {POSINFA, POSINFA};
-  if (__libm_internal_isnan(x) || __libm_internal_isnan(y)) {
-    const double p = nan_product(x, y);
-    return {__libm_internal_ispinf(x) ? POSINFA : p, __libm_internal_isninf(x) ? POSINFA : p};
-  }
-  const bool y_negative = y < ZEROA || __libm_internal_isnegzero(y);
-  if (__libm_internal_isninf(x)) return {ZEROA, y_negative ? NEGINFA : POSINFA};
-  return {POSINFA, y_negative ? NZEROA : ZEROA};
-}
-
 }  // namespace
 
 extern "C" ravo_complex_double csqrt_scalar(ravo_complex_double z) {
@@ -151,11 +85,10 @@ extern "C" ravo_complex_double csqrt_scalar(ravo_complex_double z) {
   const double y = z.imag();
   // The classes are disjoint, so testing the general case first changes no
   // result and no flag; each test is one comparison for both parts.
-  const std::uint64_t mx = magnitude_bits(x), my = magnitude_bits(y);
   Parts w;
-  if (std::max(mx - 1, my - 1) < kInfinityMagnitude - 1) [[likely]]
+  if (is_general(x, y)) [[likely]]
     w = __ravo_internal_csqrt(x, y);
-  else if (std::max(mx, my) < kInfinityMagnitude)
+  else if (is_finite_pair(x, y))
     w = axis_result(x, y);
   else
     w = special_result(x, y);

@@ -37,4 +37,9 @@ Outcome run_csqrt(double x, double y, int fe_round) {
   return {to_bits(w.real()), to_bits(w.imag()), flags & kAllFlags};
 }
 
+Outcome run_cr_csqrt(double x, double y, int fe_round) {
+  const auto [w, flags] = ravo_tools::call_in_mode(cr_csqrt_scalar, x, y, fe_round);
+  return {to_bits(w.real()), to_bits(w.imag()), flags & kAllFlags};
+}
+
 }  // namespace ravo_test

@@ -33,6 +33,8 @@ std::ostream& operator<<(std::ostream& os, const Outcome& o);
 // Calls csqrt_scalar(x + iy) with fe_round set and all flags clear; restores
 // round to nearest afterwards.
 Outcome run_csqrt(double x, double y, int fe_round = FE_TONEAREST);
+// The same for cr_csqrt_scalar.
+Outcome run_cr_csqrt(double x, double y, int fe_round = FE_TONEAREST);
 
 }  // namespace ravo_test
 

@@ -1,4 +1,4 @@
-// The rounding modes, and one csqrt_scalar call in a given rounding mode with the status flags clear
+// The rounding modes, and one csqrt_scalar (or cr_csqrt_scalar) call in a given rounding mode with the status flags clear
 // beforehand, returning the result and the flags it raised. Round to nearest
 // is restored afterwards.
 #ifndef RAVO_CALL_IN_MODE_H
@@ -24,14 +24,18 @@ struct MeasuredCall {
   int flags;  // FE_INVALID | FE_INEXACT | FE_UNDERFLOW | FE_OVERFLOW | FE_DIVBYZERO
 };
 
-inline MeasuredCall call_in_mode(double x, double y, int fe_round) {
+using CsqrtFunction = ravo_complex_double (*)(ravo_complex_double);
+
+inline MeasuredCall call_in_mode(CsqrtFunction f, double x, double y, int fe_round) {
   std::fesetround(fe_round);
   std::feclearexcept(FE_ALL_EXCEPT);
-  const std::complex<double> w = csqrt_scalar({x, y});
+  const std::complex<double> w = f({x, y});
   const int flags = std::fetestexcept(FE_ALL_EXCEPT);
   std::fesetround(FE_TONEAREST);
   return {w, flags};
 }
+
+inline MeasuredCall call_in_mode(double x, double y, int fe_round) { return call_in_mode(csqrt_scalar, x, y, fe_round); }
 
 }  // namespace ravo_tools
 

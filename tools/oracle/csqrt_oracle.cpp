@@ -24,13 +24,15 @@ mpfr_rnd_t to_mpfr(int fe_round) {
 // v holds a 53-bit value rounded with ternary `inexact` in an unbounded
 // exponent range; round it again into binary64's range, subnormals included.
 // The ternary lets mpfr_subnormalize avoid a wrong double rounding.
-double to_binary64(mpfr_ptr v, int inexact, mpfr_rnd_t rnd) {
+double to_binary64(mpfr_ptr v, int inexact, mpfr_rnd_t rnd, int* flags = nullptr) {
+  const bool tiny = !mpfr_zero_p(v) && mpfr_get_exp(v) < -1021;  // |v| < 2^-1022
   const mpfr_exp_t emin = mpfr_get_emin();
   const mpfr_exp_t emax = mpfr_get_emax();
   mpfr_set_emin(-1073);
   mpfr_set_emax(1024);
   inexact = mpfr_check_range(v, inexact, rnd);
-  mpfr_subnormalize(v, inexact, rnd);
+  inexact = mpfr_subnormalize(v, inexact, rnd);
+  if (flags && inexact) *flags |= tiny ? FE_INEXACT | FE_UNDERFLOW : FE_INEXACT;
   const double d = mpfr_get_d(v, rnd);  // exact: v is now a binary64 value
   mpfr_set_emin(emin);
   mpfr_set_emax(emax);
@@ -63,6 +65,15 @@ Pair CsqrtOracle::rounded(int fe_round) {
   const int inexact = mpc_sqrt(rounded_, z_, MPC_RND(r, r));
   return {to_binary64(mpc_realref(rounded_), MPC_INEX_RE(inexact), r),
           to_binary64(mpc_imagref(rounded_), MPC_INEX_IM(inexact), r)};
+}
+
+CsqrtOracle::Flagged CsqrtOracle::rounded_with_flags(int fe_round) {
+  const mpfr_rnd_t r = to_mpfr(fe_round);
+  const int inexact = mpc_sqrt(rounded_, z_, MPC_RND(r, r));
+  int flags = 0;
+  const double re = to_binary64(mpc_realref(rounded_), MPC_INEX_RE(inexact), r, &flags);
+  const double im = to_binary64(mpc_imagref(rounded_), MPC_INEX_IM(inexact), r, &flags);
+  return {{re, im}, flags};
 }
 
 double CsqrtOracle::ulp_error(double got, mpfr_srcptr exact) {

@@ -25,6 +25,15 @@ class CsqrtOracle {
   void set(double x, double y);
   // The correctly rounded root; fe_round is FE_TONEAREST, FE_DOWNWARD, ...
   Pair rounded(int fe_round);
+  // The same, with the flags a correctly rounded operation raises: inexact
+  // when a part is inexact, underflow when a part is inexact and its 53-bit
+  // rounding with unbounded exponent is below 2^-1022 (tininess after
+  // rounding, as on x86).
+  struct Flagged {
+    Pair w;
+    int flags;  // FE_INEXACT | FE_UNDERFLOW
+  };
+  Flagged rounded_with_flags(int fe_round);
   // |got - exact| in ulps of the exact part (2^-1074 below the normal range).
   double ulp_error_re(double got);
   double ulp_error_im(double got);

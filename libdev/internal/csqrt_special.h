@@ -1,0 +1,79 @@
+// What csqrt_scalar and cr_csqrt_scalar share outside the general case: the
+// result type, the one-comparison classes and the special-value table. Both
+// functions give the same results and flags for every argument with an
+// infinite or NaN part.
+#ifndef RAVO_CSQRT_SPECIAL_H
+#define RAVO_CSQRT_SPECIAL_H
+
+#include <bit>
+#include <cstdint>
+
+#include "libm_internal.h"
+
+namespace {
+
+// A result as two binary64 values; kept out of std::complex inside the
+// library, which GCC would assemble and take apart in memory.
+struct Parts {
+  double re, im;
+};
+
+// A value's bits with the sign shifted out. Finite values are the patterns
+// below kInfinityMagnitude, and non-zero ones are at least 1; the larger or
+// smaller of two patterns decides a class for both parts in one comparison.
+constexpr std::uint64_t magnitude_bits(double v) { return std::bit_cast<std::uint64_t>(v) << 1; }
+constexpr std::uint64_t kInfinityMagnitude = 0xFFE0000000000000u;
+
+// Both parts finite and non-zero.
+inline bool is_general(double x, double y) {
+  const std::uint64_t mx = magnitude_bits(x), my = magnitude_bits(y);
+  return (mx - 1 > my - 1 ? mx - 1 : my - 1) < kInfinityMagnitude - 1;
+}
+
+// Both parts finite (one of them zero once is_general has failed).
+inline bool is_finite_pair(double x, double y) {
+  const std::uint64_t mx = magnitude_bits(x), my = magnitude_bits(y);
+  return (mx > my ? mx : my) < kInfinityMagnitude;
+}
+
+// a*b, with a as the instruction's first source: when both are NaN, SSE
+// quiets and returns the first source, so a's sign and payload win. Written
+// as asm because the compiler treats * as commutative and may swap operands.
+inline double nan_product(double a, double b) {
+#ifdef __AVX__
+  double p;
+  asm("vmulsd %2, %1, %0" : "=x"(p) : "x"(a), "x"(b));
+  return p;
+#else
+  asm("mulsd %1, %0" : "+x"(a) : "x"(b));
+  return a;
+#endif
+}
+
+// x or y is infinite or NaN:
+//   csqrt(x ± i inf)    = +inf ± i inf  for every x, NaN included
+//   csqrt(-inf + i NaN) = NaN + i inf
+//   csqrt(+inf + i NaN) = +inf + i NaN
+//   csqrt(NaN + iy), csqrt(x + i NaN), otherwise = NaN + i NaN, one NaN
+//   csqrt(-inf ± iy)    = +0 ± i inf    y finite, sign of y, zeros included
+//   csqrt(+inf ± iy)    = +inf ± 0i     y finite, sign of y, zeros included
+// The NaN is x*y: x's payload when x is a NaN, else y's, quieted, and invalid
+// for a signalling operand. For x = ±inf it is y*y to the bit, flags
+// included (an infinity times a NaN gives the NaN), so one product serves
+// all three NaN rows. A signalling x meeting an infinite y meets no product
+// and raises nothing.
+inline Parts special_result(double x, double y) {
+  if (__libm_internal_isninf(y)) return {POSINFA, NEGINFA};
+  if (__libm_internal_ispinf(y)) return {POSINFA, POSINFA};
+  if (__libm_internal_isnan(x) || __libm_internal_isnan(y)) {
+    const double p = nan_product(x, y);
+    return {__libm_internal_ispinf(x) ? POSINFA : p, __libm_internal_isninf(x) ? POSINFA : p};
+  }
+  const bool y_negative = y < ZEROA || __libm_internal_isnegzero(y);
+  if (__libm_internal_isninf(x)) return {ZEROA, y_negative ? NEGINFA : POSINFA};
+  return {POSINFA, y_negative ? NZEROA : ZEROA};
+}
+
+}  // namespace
+
+#endif

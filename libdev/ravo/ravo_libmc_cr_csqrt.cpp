@@ -1,0 +1,243 @@
+// cr_csqrt_scalar: the principal square root, correctly rounded in the
+// current rounding mode, with exactly the flags a correctly rounded
+// operation raises.
+//
+// General case: the extended kernel gives the two parts' magnitudes with a
+// proven relative error (below). When no rounding boundary of binary64 lies
+// within that error of either value, rounding the extended value rounds the
+// exact one, and the x87 conversion raises inexact (and underflow when the
+// part is tiny) as the exact part warrants. Otherwise an exact decision in
+// integer arithmetic says on which side of the nearest boundary the exact
+// part lies, or that it lies on it.
+//
+// Error bound. Every x87 operation rounds once to 64 bits in the current
+// mode: a relative error below u = 2^-64 in round to nearest, 2^-63 in the
+// directed modes; no intermediate overflows or underflows. Then
+//   S = (x^2(1+d1) + y^2(1+d2))(1+d3)         S/s       in [(1-u)^2, (1+u)^2]
+//   R = sqrt(S)(1+d4)                         R/|z|     in [(1-u)^2, (1+u)^2]
+//   A = (R + |x|)(1+d5)                       A/(|z|+|x|) in [(1-u)^3, (1+u)^3]
+//   T = sqrt(A/2)(1+d6)                       T/t       in [(1-u)^2.5, (1+u)^2.5]
+//   Q = ((y/2)/T)(1+d7)                       Q/q       in [(1-u)/(1+u)^2.5, (1+u)/(1-u)^2.5]
+// (halvings exact; R + |x| errs no more than R, both being positive), so
+// |T/t - 1| < 2.5u(1 + 2u) and |Q/q - 1| < 3.5u(1 + 3u). In units of the
+// value's last extended place (2^(e-63) for a value in [2^e, 2^(e+1))) the
+// error is below 2^64 u times that factor: 2.5 and 3.5 units in round to
+// nearest, 5 and 7 units in the directed modes, each plus less than 2^-58.
+// Distances to a boundary are whole units, so a distance above 2, 3, 5 or 7
+// units certifies the rounding. tools/proof/kernel_bound.g checks the bound
+// with gappa.
+//
+// Boundaries are the binary64 numbers (a part on one is exact, or a directed
+// rounding changes across it) and in round to nearest also the midpoints.
+// Below 2^-1022 the grid is that of subnormals; in [2^-1023, 2^-1022) it is
+// kept at 53 bits, where the tininess of the 53-bit rounding with unbounded
+// exponent (x86's underflow rule) can change.
+#include <cstdint>
+#include <cstring>
+
+#include "../internal/cr_exact_decision.h"
+#include "../internal/csqrt_special.h"
+#include "../internal/extended_kernel.h"
+#include "../internal/libm_internal.h"
+#include "../internal/scalar_primitives.h"
+#include "ravo_libm.h"
+
+namespace {
+
+using ravo_internal::RootPart;
+
+// Certifying margins, in units of the value's last extended place.
+struct Margins {
+  unsigned big, small;
+};
+constexpr Margins kNearestMargins{2, 3};
+constexpr Margins kDirectedMargins{5, 7};
+
+constexpr std::uint16_t kRoundingControl = 0x0C00;  // x87 control word, 00 = to nearest
+constexpr std::uint16_t kInexactFlag = 0x20;        // x87 status word, PE
+
+inline std::uint16_t x87_control_word() {
+  std::uint16_t cw;
+  asm volatile("fnstcw %0" : "=m"(cw));
+  return cw;
+}
+
+inline std::uint16_t x87_status_word() {
+  std::uint16_t sw;
+  asm volatile("fnstsw %0" : "=am"(sw));
+  return sw;
+}
+
+// An extended value v > 0 as significand * 2^(exponent - 63).
+struct ExtendedBits {
+  std::uint64_t significand;
+  int exponent;
+};
+
+inline ExtendedBits bits_of(long double v) {
+  unsigned char bytes[sizeof v];
+  std::memcpy(bytes, &v, sizeof v);
+  std::uint64_t significand;
+  std::uint16_t sign_exponent;
+  std::memcpy(&significand, bytes, 8);
+  std::memcpy(&sign_exponent, bytes + 8, 2);
+  return {significand, (sign_exponent & 0x7FFF) - 16383};
+}
+
+// Bits of the significand below the test grid's unit, or more than 64 when
+// the value is below 2^-1076 and nowhere near a boundary (0 < v < 2^-1075
+// rounds the same in every mode, and is tiny). The grid is the binary64 ulp
+// (11 bits) down to 2^-1023 and one bit finer than the subnormal ulp below
+// that; round to nearest halves it again for the midpoints.
+inline int grid_shift(int exponent, bool nearest) {
+  const int below = -1012 - exponent;
+  return (below > 11 ? below : 11) - nearest;
+}
+
+inline bool rounding_is_certain(long double v, unsigned margin, bool nearest) {
+  const ExtendedBits b = bits_of(v);
+  const int shift = grid_shift(b.exponent, nearest);
+  if (shift > 64 - nearest) return true;
+  // The bits below the grid unit, left-aligned; a boundary is at 0 (mod 2^64).
+  const std::uint64_t offset = b.significand << (64 - shift);
+  const std::uint64_t tolerance = std::uint64_t{margin} << (64 - shift);
+  return offset + tolerance > 2 * tolerance;
+}
+
+// A part whose rounding the test could not certify: the grid point b nearest
+// to v, and the exact side of the part. The result is b itself when the part
+// equals b, else b nudged by 2^(e-62) towards the part: a value strictly
+// between b and the next grid point, so it rounds (and counts as tiny or
+// not) as the exact part does; both are exact in extended.
+struct Decided {
+  long double value;
+  bool exact;  // the part is a binary64 number
+};
+
+Decided decide(RootPart part, double x, double y, long double v, bool nearest) {
+  const ExtendedBits b = bits_of(v);
+  const int shift = grid_shift(b.exponent, nearest);
+  const std::uint64_t k = (b.significand >> shift) + ((b.significand >> (shift - 1)) & 1);
+  const int k_exponent = b.exponent - 63 + shift;
+  const int side = ravo_internal::exact_part_vs(part, x, y, k, k_exponent);
+
+  // b and the nudge built from their bits: exact, no flags.
+  const auto power_of_two = [](int e) {
+    const std::uint64_t significand = std::uint64_t{1} << 63;
+    const std::uint16_t sign_exponent = static_cast<std::uint16_t>(e + 16383);
+    long double p = 0;
+    unsigned char bytes[sizeof p] = {};
+    std::memcpy(bytes, &significand, 8);
+    std::memcpy(bytes + 8, &sign_exponent, 2);
+    std::memcpy(&p, bytes, sizeof p);
+    return p;
+  };
+  const long double grid_point = static_cast<long double>(k) * power_of_two(k_exponent);
+  if (side != 0) return {grid_point + side * power_of_two(b.exponent - 62), false};
+  // On the grid: exact unless it is a midpoint, i.e. needs a 54th bit or a
+  // bit below 2^-1074.
+  const int trailing = __builtin_ctzll(k);
+  const bool representable = 64 - __builtin_clzll(k) - trailing <= 53 && k_exponent + trailing >= -1074;
+  return {grid_point, representable};
+}
+
+// Clears the x87 inexact flag, for a result exact in both parts whose
+// kernel raised it; the caller's other flags and modes stay as they were.
+[[gnu::cold]] void clear_x87_inexact() {
+  struct {
+    std::uint16_t control, pad0, status, pad1;
+    std::uint32_t rest[5];
+  } env;
+  asm volatile("fnstenv %0" : "=m"(env));
+  env.status &= static_cast<std::uint16_t>(~kInexactFlag);
+  asm volatile("fldenv %0" : : "m"(env));
+}
+
+// Rounds a part given as an extended value with its sign, in the current
+// mode; the conversion raises what the rounding warrants.
+inline double round_part(long double signed_value) { return static_cast<double>(signed_value); }
+
+[[gnu::noinline, gnu::cold]] Parts decide_rounding(double x, double y, ExtendedRoot root, bool nearest,
+                                                   std::uint16_t status_at_entry) {
+  const Margins m = nearest ? kNearestMargins : kDirectedMargins;
+  const long double big = root.big, small = __builtin_fabsl(root.small);
+  Decided b{big, false}, s{small, false};
+  if (!rounding_is_certain(big, m.big, nearest)) b = decide(RootPart::big, x, y, big, nearest);
+  if (!rounding_is_certain(small, m.small, nearest)) s = decide(RootPart::small, x, y, small, nearest);
+  if (b.exact && s.exact && !(status_at_entry & kInexactFlag)) clear_x87_inexact();
+  const bool x_negative = high_word(x) >> 31, y_negative = high_word(y) >> 31;
+  const long double re = x_negative ? s.value : b.value;
+  const long double im = x_negative ? b.value : s.value;
+  return {round_part(re), round_part(y_negative ? -im : im)};
+}
+
+// x, y finite and non-zero.
+inline Parts __ravo_internal_cr_csqrt(double x, double y) {
+  const std::uint16_t status_at_entry = x87_status_word();
+  const ExtendedRoot root = extended_root(x, y);
+  const bool nearest = (x87_control_word() & kRoundingControl) == 0;
+  const Margins m = nearest ? kNearestMargins : kDirectedMargins;
+  const long double small = __builtin_fabsl(root.small);
+  if (!rounding_is_certain(root.big, m.big, nearest) || !rounding_is_certain(small, m.small, nearest))
+      [[unlikely]]
+    return decide_rounding(x, y, root, nearest, status_at_entry);
+  // Signs as in csqrt_scalar, but set before the rounding, so that a negative
+  // part is rounded as itself.
+  const bool x_negative = high_word(x) >> 31, y_negative = high_word(y) >> 31;
+  const long double re = x_negative ? small : root.big;
+  const long double im = x_negative ? root.big : small;
+  return {round_part(re), round_part(y_negative ? -im : im)};
+}
+
+// sqrt(a) rounded the other way in the upward and downward modes: what a
+// negative part -sqrt(a) needs, given s = sqrt(a) rounded in the mode. An
+// inexact s is one step from the other rounding; an exact one has at most
+// 27 significant bits, so its square is exact in extended.
+inline double other_rounding(double s, double a) {
+  const std::uint32_t mxcsr_mode = (__builtin_ia32_stmxcsr() >> 13) & 3;  // 1 down, 2 up
+  if (mxcsr_mode == 0 || mxcsr_mode == 3) return s;
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(s);
+  const bool exact = (bits & 0x3FFFFFFu) == 0 && static_cast<long double>(s) * s == static_cast<long double>(a);
+  if (exact) return s;
+  return std::bit_cast<double>(mxcsr_mode == 2 ? bits - 1 : bits + 1);
+}
+
+// x and y finite, one of them ±0. Each root is one binary64 square root, so
+// it is correctly rounded; never tiny (at least 2^-537).
+Parts cr_axis_result(double x, double y) {
+  const bool y_negative = high_word(y) >> 31;
+  if (x != ZEROA) {
+    // csqrt(x ± 0i) = sqrt(x) ± 0i for x > 0, +0 ± i sqrt(-x) for x < 0.
+    const double a = fabs_scalar(x);
+    const double s = sqrt_scalar(a);
+    if (!(high_word(x) >> 31)) return {s, y_negative ? NZEROA : ZEROA};
+    return {ZEROA, y_negative ? -other_rounding(s, a) : s};
+  }
+  // csqrt(±0 + iy) = sqrt(|y|/2) (1 ± i): computed as sqrt(2|y|)/2, both
+  // scalings exact (2|y| below 2^1024, the root far above the subnormals),
+  // or for the largest |y| as sqrt(|y|/2), exact halving.
+  const double a = fabs_scalar(y);
+  if (a == ZEROA) return {ZEROA, y};
+  const bool huge = a >= 0x1p1023;
+  const double scaled = huge ? a * 0.5 : a * 2.0;
+  const double s = sqrt_scalar(scaled);
+  const double re = huge ? s : s * 0.5;
+  if (!y_negative) return {re, re};
+  const double other = other_rounding(s, scaled);
+  return {re, -(huge ? other : other * 0.5)};
+}
+
+}  // namespace
+
+extern "C" ravo_complex_double cr_csqrt_scalar(ravo_complex_double z) {
+  const double x = z.real();
+  const double y = z.imag();
+  Parts w;
+  if (is_general(x, y)) [[likely]]
+    w = __ravo_internal_cr_csqrt(x, y);
+  else if (is_finite_pair(x, y))
+    w = cr_axis_result(x, y);
+  else
+    w = special_result(x, y);
+  return {w.re, w.im};
+}

@@ -1,0 +1,173 @@
+#include "hard_cases.h"
+
+#include <bit>
+#include <cmath>
+#include <random>
+#include <algorithm>
+
+namespace ravo_corpus {
+namespace {
+
+using Rng = std::mt19937_64;
+
+double with_sign(double v, bool negative) { return negative ? -v : v; }
+
+// Odd s with s^2 = r (mod 2^bits), for r = 1 (mod 8), lifted one bit at a
+// time: if s^2 = r (mod 2^i), then s or s + 2^(i-1) works mod 2^(i+1).
+std::uint64_t odd_square_root_mod(std::uint64_t r, int bits) {
+  std::uint64_t s = 1;
+  for (int i = 3; i < bits; ++i) {
+    const std::uint64_t mask = (std::uint64_t{2} << i) - 1;
+    if (((s * s - r) & mask) != 0) s += std::uint64_t{1} << (i - 1);
+  }
+  return s & ((std::uint64_t{1} << bits) - 1);
+}
+
+// A binary64 a whose square root is within about r * 2^-(2p) relative of a
+// number with a p-bit odd significand: a binary64 number (p = 53) or a
+// midpoint (p = 54). S^2 = r (mod 2^(p+1)) makes S^2 - r = A * 2^(p+1) with
+// A below 2^53, so a = A * 2^(p+1) * 4^e has sqrt(a) = S 2^e sqrt(1 - r/S^2).
+double square_near_grid(std::uint64_t r, int p, int e, bool other_root) {
+  std::uint64_t s = odd_square_root_mod(r, p + 1) & ((std::uint64_t{1} << p) - 1);
+  if (other_root) s = (std::uint64_t{1} << p) - s;  // also a root mod 2^(p+1)
+  if (s < (std::uint64_t{1} << (p - 1))) s = (std::uint64_t{1} << p) - s;
+  __extension__ typedef unsigned __int128 u128;
+  const u128 square = static_cast<u128>(s) * s;
+  const auto a = static_cast<std::uint64_t>((square - r) >> (p + 1));  // exact
+  return std::ldexp(static_cast<double>(a), p + 1 + 2 * e);
+}
+
+// w^2 for w = (A + iB) 2^k with A, B below 2^26: both parts exact. k from
+// -537 gives subnormal squares.
+void exact_squares(Rng& rng, std::size_t n, std::vector<HardCase>& out) {
+  for (std::size_t i = 0; i < n; ++i) {
+    const int bits = 1 + static_cast<int>(rng() % 26);
+    const auto a = static_cast<double>((rng() >> (64 - bits)) | 1);
+    const auto b = static_cast<double>(rng() >> (64 - bits));
+    if (b == 0) continue;
+    const int k = -537 + static_cast<int>(rng() % (537 + 511 - 26));
+    const double x = std::ldexp(a * a - b * b, 2 * k), y = std::ldexp(2 * a * b, 2 * k);
+    if (x == 0) continue;
+    // w in the right half-plane gives z in every quadrant.
+    out.push_back({x, with_sign(y, rng() & 1), "exact-square"});
+  }
+}
+
+// x = ±a^2 (a^2 exact) and a tiny y: the larger part is a plus about
+// y^2/(8a^3), the smaller about |y|/(2a). The tiny part runs from 2^-1074.
+void square_plus_tiny(Rng& rng, std::size_t n, std::vector<HardCase>& out) {
+  out.push_back({-4, 0x1p-1070, "square-plus-tiny"});
+  out.push_back({4, 0x1p-1000, "square-plus-tiny"});
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto a = static_cast<double>((rng() >> 38) | 1);  // up to 26 bits
+    const int k = -500 + static_cast<int>(rng() % 1000);
+    const double square = std::ldexp(a * a, 2 * k);
+    const int room = std::ilogb(square) + 1074;
+    const int drop = 30 + static_cast<int>(rng() % std::max(1, room - 30 + 60));  // may reach 2^-1074
+    double tiny = std::ldexp(std::bit_cast<double>(0x3FF0000000000000u | (rng() >> 12)), std::ilogb(square) - drop);
+    if (rng() % 4 == 0) tiny = std::ldexp(1.0, std::max(-1074, std::ilogb(square) - drop));
+    if (tiny == 0) tiny = 0x1p-1074;
+    const bool swap = rng() % 4 == 0;  // tiny real part, 2a^2 imaginary: root near a(1 + i)
+    if (swap)
+      out.push_back({with_sign(tiny, rng() & 1), with_sign(2 * square, rng() & 1), "square-plus-tiny"});
+    else
+      out.push_back({with_sign(square, rng() & 1), with_sign(tiny, rng() & 1), "square-plus-tiny"});
+  }
+}
+
+// Square roots within r 2^-106 or r 2^-108 relative of a binary64 number or
+// a midpoint, on the axes (sqrt x, sqrt |x|, sqrt(|y|/2)) and in the general
+// case with a tiny other part.
+void near_grid_roots(Rng& rng, std::size_t n, std::vector<HardCase>& out) {
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint64_t r = 1 + 8 * (rng() % 64);  // 1, 9, 17, ...: odd squares mod 8
+    const bool midpoint = rng() & 1;
+    const int e = -560 + static_cast<int>(rng() % 1000);
+    double a = square_near_grid(r, midpoint ? 54 : 53, e, rng() & 1);
+    if (!std::isfinite(a) || a == 0) continue;
+    const bool neg = rng() & 1, yneg = rng() & 1;
+    switch (rng() % 4) {
+      case 0:
+        out.push_back({with_sign(a, neg), with_sign(0.0, yneg), "near-grid-axis"});
+        break;
+      case 1:
+        if (a < 0x1p1023) out.push_back({with_sign(0.0, neg), with_sign(2 * a, yneg), "near-grid-axis"});
+        break;
+      default: {
+        const double tiny = std::ldexp(1.0 + (rng() % 1024) / 1024.0, std::ilogb(a) - 60 - static_cast<int>(rng() % 900));
+        out.push_back({with_sign(a, neg), with_sign(tiny == 0 ? 0x1p-1074 : tiny, yneg), "near-grid-general"});
+      }
+    }
+  }
+}
+
+// Smaller parts at and just below 2^-1022, where the rounding goes
+// subnormal and tininess changes: x = ±4^k (1 + d) and y = 2^(k+1) c, with
+// c = 2^-1022 + j 2^-1075 a binary64 number, so the smaller part is c(1 - d/2)
+// less a tiny amount: just below c, or near the 53-bit point half-way.
+void tininess_edge(std::vector<HardCase>& out) {
+  for (int k : {0, 1, 3, -200, 300})
+    for (int j = -16; j <= 16; ++j)
+      for (double d : {0.0, 0x1p-52, -0x1p-53, 0x1p-51}) {
+        const std::int64_t significand = (std::int64_t{1} << 53) + j;
+        if (significand >= (std::int64_t{1} << 53) && significand % 2 != 0) continue;  // needs 54 bits
+        const double x = std::ldexp(1.0 + d, 2 * k);
+        const double y = std::ldexp(static_cast<double>(significand), k + 1 - 1075);
+        for (int signs = 0; signs < 4; ++signs)
+          out.push_back({with_sign(x, signs & 1), with_sign(y, signs & 2), "tininess-edge"});
+      }
+}
+
+// Random arguments whose extended roots (round to nearest) lie within one
+// extended unit of a binary64 number or midpoint: the cases a rounding
+// test must send to the exact decision.
+void near_boundary_search(Rng& rng, std::size_t n, std::vector<HardCase>& out) {
+  const auto near_boundary = [](long double v) {
+    int e;
+    const long double m = std::frexp(v, &e);                          // [0.5, 1)
+    const int scale = e - 1 < -1022 ? e + 1075 : 54;  // in midpoint units
+    const auto units = static_cast<std::uint64_t>(std::ldexp(m, scale + 10));
+    const std::uint64_t frac = units & 1023;  // 10 bits below the midpoint grid
+    return frac <= 1 || frac >= 1023;
+  };
+  std::size_t found = 0;
+  for (std::size_t tries = 0; found < n && tries < 4000 * n; ++tries) {
+    const double x = std::ldexp(1.0 + (rng() >> 12) * 0x1p-52, -1074 + static_cast<int>(rng() % 2098));
+    const double y = std::ldexp(1.0 + (rng() >> 12) * 0x1p-52, -1074 + static_cast<int>(rng() % 2098));
+    if (!std::isfinite(x) || !std::isfinite(y) || x == 0 || y == 0) continue;
+    const long double X = x, Y = y;
+    const long double T = std::sqrt(0.5L * (std::sqrt(X * X + Y * Y) + std::fabs(X)));
+    const long double Q = std::fabs((0.5L * Y) / T);
+    if (near_boundary(T) || near_boundary(Q)) {
+      out.push_back({with_sign(x, rng() & 1), with_sign(y, rng() & 1), "near-boundary"});
+      ++found;
+    }
+  }
+}
+
+// Random values on the axes: sqrt x, sqrt |x| and sqrt(|y|/2) in both signs.
+void axes(Rng& rng, std::size_t n, std::vector<HardCase>& out) {
+  for (std::size_t i = 0; i < n; ++i) {
+    double v;
+    do v = std::bit_cast<double>(rng());
+    while (!std::isfinite(v));
+    const double zero = with_sign(0.0, rng() & 1);
+    out.push_back(rng() & 1 ? HardCase{v, zero, "axis"} : HardCase{zero, v, "axis"});
+  }
+}
+
+}  // namespace
+
+std::vector<HardCase> hard_cases(std::uint64_t seed, std::size_t per_kind) {
+  Rng rng(seed);
+  std::vector<HardCase> out;
+  exact_squares(rng, per_kind, out);
+  square_plus_tiny(rng, per_kind, out);
+  near_grid_roots(rng, per_kind, out);
+  tininess_edge(out);
+  near_boundary_search(rng, per_kind, out);
+  axes(rng, per_kind, out);
+  return out;
+}
+
+}  // namespace ravo_corpus
