@@ -96,6 +96,7 @@ expect_error 2 "bad number 'a\\x0ab\\\\'" $'a\nb\\' 1
 STDIN='\xef\xbb\xbf3 4\n' expect_error 1 "line 1: bad number '\\xef\\xbb\\xbf3'"
 STDIN='a\0b 3\n' expect_error 1 "line 1: bad number 'a\\x00b'"
 STDIN='3,4\n' expect_error 1 "line 1: bad number '3,4'"
+STDIN='1 2 3\n' expect_error 1 "line 1: unexpected operand '3' after the two parts"
 # Read and write errors end the run with a message and status 1.
 expect_io_error "cannot write standard output: No space left on device" '>/dev/full' 3 4
 expect_io_error "cannot write standard output" '>/dev/full <<<"3 4"'

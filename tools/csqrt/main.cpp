@@ -93,15 +93,14 @@ std::string parse_operand(const std::string& token, bool bits, double& value) {
 
 // The operands of one argument, parsed before they are counted, so that a
 // token that is not a number is reported as such. Returns the error text.
-std::string parse_pair(const std::vector<std::string>& tokens, bool bits, double& x, double& y,
-                       const char* extra_what) {
+std::string parse_pair(const std::vector<std::string>& tokens, bool bits, double& x, double& y) {
   double parsed[2] = {0, 0};
   for (std::size_t i = 0; i < tokens.size() && i < 2; ++i) {
     const std::string error = parse_operand(tokens[i], bits, parsed[i]);
     if (!error.empty()) return error;
   }
   if (tokens.size() == 1) return "missing imaginary part after " + ravo_cli::quote_token(tokens[0]);
-  if (tokens.size() > 2) return std::string("unexpected ") + extra_what + ravo_cli::quote_token(tokens[2]);
+  if (tokens.size() > 2) return "unexpected operand " + ravo_cli::quote_token(tokens[2]) + " after the two parts";
   x = parsed[0];
   y = parsed[1];
   return {};
@@ -137,7 +136,7 @@ int run_stream(const Options& opt) {
     for (std::string t; fields >> t;) tokens.push_back(t);
     if (tokens.empty() || tokens[0][0] == '#') continue;
     double x = 0, y = 0;
-    const std::string error = parse_pair(tokens, opt.bits, x, y, "");
+    const std::string error = parse_pair(tokens, opt.bits, x, y);
     if (!error.empty()) {
       if (!flush_output()) return 1;
       std::cerr << "csqrt: line " << number << ": " << error << "\n";
@@ -211,7 +210,7 @@ int main(int argc, char** argv) {
 
   if (opt.operands.empty()) return run_stream(opt);
   double x = 0, y = 0;
-  const std::string error = parse_pair(opt.operands, opt.bits, x, y, "operand ");
+  const std::string error = parse_pair(opt.operands, opt.bits, x, y);
   if (!error.empty()) {
     std::cerr << "csqrt: " << error << "\n";
     return 2;
