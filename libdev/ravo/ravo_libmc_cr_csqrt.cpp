@@ -180,48 +180,58 @@ inline double round_part(long double signed_value) { return static_cast<double>(
   return {round_part(re), round_part(y_negative ? -im : im)};
 }
 
-// The fast path's test: the low 11 bits of the significand (10 in round to
-// nearest) say how far V lies from the nearest multiple of 2^11 units, the
-// binary64 grid of V's binade (the midpoints included in round to nearest).
-// Below 2^-1022 the binary64 grid is coarser and a subset of this one, and
-// in [2^-1023, 2^-1022) this grid is also where the tininess of the 53-bit
-// rounding changes, so the test holds there without looking at the exponent.
-struct QuickTest {
-  std::uint32_t tolerance_big, tolerance_small, mask;
-};
-constexpr QuickTest kQuickTests[2] = {{kDirectedMargins.big, kDirectedMargins.small, 0x7FF},
-                                      {kNearestMargins.big, kNearestMargins.small, 0x3FF}};
+// The fast path's test, one for every mode and both parts, kept to a few
+// instructions (the call's instructions wait in the reorder buffer for the
+// kernel's long chain, so each one costs throughput): the low 10 bits of the
+// significand say how far V lies from the nearest multiple of 2^10 units,
+// the grid of binary64 numbers and midpoints of V's binade, which holds
+// every boundary of every mode. Below 2^-1022 the binary64 grid is coarser
+// and a subset of this one, and in [2^-1023, 2^-1022) this grid is also
+// where the tininess of the 53-bit rounding changes, so the test holds there
+// without looking at the exponent. Within the largest margin (7 units, the
+// directed modes' bound for small) the precise test in the slow path decides.
+constexpr std::uint32_t kQuickTolerance = kDirectedMargins.small;
+static_assert(kQuickTolerance >= kDirectedMargins.big && kQuickTolerance >= kNearestMargins.small);
 
-inline std::uint32_t low_significand_bits(long double v) {
-  std::uint16_t low;
-  std::memcpy(&low, &v, sizeof low);
-  return low;
+// The low 16 bits of each value's significand, one per 16-bit lane.
+inline std::uint32_t low_significand_bits(long double a, long double b) {
+  std::uint16_t low_a, low_b;
+  std::memcpy(&low_a, &a, sizeof low_a);
+  std::memcpy(&low_b, &b, sizeof low_b);
+  return low_a | std::uint32_t{low_b} << 16;
+}
+
+// True when both lanes keep more than kQuickTolerance units from the grid:
+// ((low + tolerance) mod 2^10) > 2 tolerance in each lane, compared without
+// borrows crossing lanes (bit 15 of each lane is set before subtracting).
+inline bool both_roundings_are_certain(std::uint32_t lanes) {
+  constexpr std::uint32_t kLanes = 0x00010001u;
+  const std::uint32_t offsets = (lanes + kQuickTolerance * kLanes) & (0x3FFu * kLanes);
+  const std::uint32_t above = (offsets | 0x8000u * kLanes) - (2 * kQuickTolerance + 1) * kLanes;
+  return (above & 0x8000u * kLanes) == 0x8000u * kLanes;
 }
 
 // x, y finite and non-zero.
 inline Parts __ravo_internal_cr_csqrt(double x, double y) {
   const std::uint16_t status_at_entry = x87_status_word();
-  const std::uint32_t x_negative = high_word(x) >> 31, y_negative = high_word(y) >> 31;
+  const std::uint64_t x_bits = std::bit_cast<std::uint64_t>(x), y_bits = std::bit_cast<std::uint64_t>(y);
+  const std::uint64_t x_negative = x_bits >> 63, y_negative = y_bits >> 63;
   // Signs set before the rounding, so that a negative part is rounded as
   // itself. small has the sign of its numerator: y for x > 0 (the imaginary
   // part), |y| for x < 0 (the real part). big is the imaginary part for x < 0
-  // and takes y's sign by a product with a selected ±1, since branches on
-  // random signs mispredict.
-  const ExtendedRoot root = extended_root(x, x_negative ? fabs_scalar(y) : y);
+  // and takes y's sign by a product with a selected ±1. No branches: the
+  // signs are random.
+  const ExtendedRoot root = extended_root(x, std::bit_cast<double>(y_bits & ~(x_negative << 63)));
   static constexpr float kSign[2] = {1.0f, -1.0f};
   const long double big = root.big * kSign[x_negative & y_negative];
   const long double small = root.small;
-  const bool nearest = (x87_control_word() & kRoundingControl) == 0;
-  const QuickTest& test = kQuickTests[nearest];
   // Rounded before the test, from the registers; the slow path puts back
   // any flag these conversions raise that the decided result does not
   // warrant.
   const double t = round_part(big), q = round_part(small);
-  const std::uint32_t big_offset = (low_significand_bits(big) + test.tolerance_big) & test.mask;
-  const std::uint32_t small_offset = (low_significand_bits(small) + test.tolerance_small) & test.mask;
-  if ((big_offset <= 2 * test.tolerance_big) | (small_offset <= 2 * test.tolerance_small)) [[unlikely]]
-    return decide_rounding(x, y, nearest, status_at_entry);
-  const std::uint64_t pick_q = 0 - std::uint64_t{x_negative};  // all ones for x < 0
+  if (!both_roundings_are_certain(low_significand_bits(big, small))) [[unlikely]]
+    return decide_rounding(x, y, (x87_control_word() & kRoundingControl) == 0, status_at_entry);
+  const std::uint64_t pick_q = 0 - x_negative;  // all ones for x < 0
   const std::uint64_t tb = std::bit_cast<std::uint64_t>(t), qb = std::bit_cast<std::uint64_t>(q);
   return {std::bit_cast<double>((qb & pick_q) | (tb & ~pick_q)), std::bit_cast<double>((tb & pick_q) | (qb & ~pick_q))};
 }
