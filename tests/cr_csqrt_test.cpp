@@ -96,6 +96,49 @@ TEST(CrCsqrt, RandomClassesAgainstMpc) {
   }
 }
 
+// Kernel errors close to the proven bound (up to 5.6 units of the last
+// extended place in the directed modes, 2.7 in round to nearest) with the
+// exact part just across a boundary from the extended value: a rounding test
+// whose margins fall below the bound misrounds these.
+TEST(CrCsqrt, KernelErrorsNearTheBound) {
+  const struct {
+    std::uint64_t x, y;
+    int mode;
+  } rows[] = {
+      {0x411c67ad03b44e08, 0x4200002b13272980, N},
+      {0x419014222ec4022e, 0x42600015c488a943, N},
+      {0xbfb1c72245424d1f, 0xc100000051046c7c, N},
+      {0xbc8246f949bd6fc7, 0xbe0000000eb40e9f, N},
+      {0xbe8827ae0f3bde65, 0xc000000018162b0e, D},
+      {0x3cd6a6b7e5070fd2, 0xbe20000030cd2c99, D},
+      {0xc1ee396095603f6d, 0xc340000046c7879c, D},
+      {0x420ce24b62955095, 0xc3200005c3038e2b, U},
+      {0xc18c198ce7b70a0c, 0xc2a0000189f610c5, U},
+      {0xc1b2f13116d9b801, 0xc2c0000475133c3b, U},
+      {0xc28f22a4d023de7f, 0xc3a0000527009eb8, Z},
+      {0x4230aa7324bb235e, 0xc32000125eea547a, Z},
+      {0xc1afe8138657abd8, 0xc2e00001ef0ebcd0, Z},
+      {0x3c8438b05777f88e, 0xbe30000a0f890a2c, D},
+      {0xc0a101c021d617ea, 0x41f00005c8b59e8a, D},
+      {0xbdc41cde196f6f6d, 0x3f3000007bb9d352, D},
+      {0xbf4cee43d765fed6, 0xc0f00069beb13240, D},
+      {0xbfd6a422b0386788, 0xc0f0000a02c4ae69, U},
+      {0xc0a28dbba9b8be82, 0xc1b000011614c8e7, U},
+      {0xbd2f023bed48d045, 0xbe70003d9f079ecb, U},
+      {0xbe52c104ec594d45, 0xbf60000039b1fdba, U},
+      {0x3e49a8b47c977828, 0xbfa0000051bc5e7f, U},
+      {0xbc0395b1cff68f25, 0xbd00000ea5592f70, U},
+  };
+  ravo_oracle::CsqrtOracle oracle;
+  for (const auto& r : rows) {
+    oracle.set(from_bits(r.x), from_bits(r.y));
+    const auto want = oracle.rounded_with_flags(r.mode);
+    EXPECT_EQ(run_cr_csqrt(from_bits(r.x), from_bits(r.y), r.mode),
+              (Outcome{to_bits(want.w.re), to_bits(want.w.im), want.flags}))
+        << std::hex << r.x << " " << r.y << " " << mode_name(r.mode);
+  }
+}
+
 // Infinite and NaN parts: csqrt_scalar's results and flags, NaN payloads
 // included (its own table pins those down).
 TEST(CrCsqrt, SpecialArgumentsAsCsqrtScalar) {

@@ -54,7 +54,8 @@ constexpr Margins kNearestMargins{2, 3};
 constexpr Margins kDirectedMargins{5, 7};
 
 constexpr std::uint16_t kRoundingControl = 0x0C00;  // x87 control word, 00 = to nearest
-constexpr std::uint16_t kInexactFlag = 0x20;        // x87 status word, PE
+constexpr std::uint16_t kFlagBits = 0x3F;           // x87 status word: IE DE ZE OE UE PE
+constexpr std::uint16_t kUnderflowFlag = 0x10, kInexactFlag = 0x20;
 
 inline std::uint16_t x87_control_word() {
   std::uint16_t cw;
@@ -94,6 +95,7 @@ inline int grid_shift(int exponent, bool nearest) {
   return (below > 11 ? below : 11) - nearest;
 }
 
+// The sign of v is ignored.
 inline bool rounding_is_certain(long double v, unsigned margin, bool nearest) {
   const ExtendedBits b = bits_of(v);
   const int shift = grid_shift(b.exponent, nearest);
@@ -133,23 +135,21 @@ Decided decide(RootPart part, double x, double y, long double v, bool nearest) {
     return p;
   };
   const long double grid_point = static_cast<long double>(k) * power_of_two(k_exponent);
-  if (side != 0) return {grid_point + side * power_of_two(b.exponent - 62), false};
-  // On the grid: exact unless it is a midpoint, i.e. needs a 54th bit or a
-  // bit below 2^-1074.
-  const int trailing = __builtin_ctzll(k);
-  const bool representable = 64 - __builtin_clzll(k) - trailing <= 53 && k_exponent + trailing >= -1074;
-  return {grid_point, representable};
+  // A part on the grid is a binary64 number: neither t nor q is ever a
+  // midpoint (with b a midpoint, y = 2 b sqrt(b^2 -/+ |x|) would need a 54th
+  // bit, or for a subnormal b a bit of x below 2^-1074).
+  return {side == 0 ? grid_point : grid_point + side * power_of_two(b.exponent - 62), side == 0};
 }
 
-// Clears the x87 inexact flag, for a result exact in both parts whose
-// kernel raised it; the caller's other flags and modes stay as they were.
-[[gnu::cold]] void clear_x87_inexact() {
+// Puts the x87 status flags back as they were on entry; modes and the rest
+// of the state stay.
+[[gnu::cold]] void restore_x87_flags(std::uint16_t status_at_entry) {
   struct {
     std::uint16_t control, pad0, status, pad1;
     std::uint32_t rest[5];
   } env;
   asm volatile("fnstenv %0" : "=m"(env));
-  env.status &= static_cast<std::uint16_t>(~kInexactFlag);
+  env.status = static_cast<std::uint16_t>((env.status & ~kFlagBits) | (status_at_entry & kFlagBits));
   asm volatile("fldenv %0" : : "m"(env));
 }
 
@@ -157,36 +157,83 @@ Decided decide(RootPart part, double x, double y, long double v, bool nearest) {
 // mode; the conversion raises what the rounding warrants.
 inline double round_part(long double signed_value) { return static_cast<double>(signed_value); }
 
-[[gnu::noinline, gnu::cold]] Parts decide_rounding(double x, double y, ExtendedRoot root, bool nearest,
-                                                   std::uint16_t status_at_entry) {
+// Recomputes the kernel (same mode, same values) rather than receiving it:
+// keeping extended values alive across the call would make the fast path
+// spill them to memory on every call.
+[[gnu::noinline, gnu::cold]] Parts decide_rounding(double x, double y, bool nearest, std::uint16_t status_at_entry) {
+  const ExtendedRoot root = extended_root(x, y);
   const Margins m = nearest ? kNearestMargins : kDirectedMargins;
   const long double big = root.big, small = __builtin_fabsl(root.small);
   Decided b{big, false}, s{small, false};
   if (!rounding_is_certain(big, m.big, nearest)) b = decide(RootPart::big, x, y, big, nearest);
   if (!rounding_is_certain(small, m.small, nearest)) s = decide(RootPart::small, x, y, small, nearest);
-  if (b.exact && s.exact && !(status_at_entry & kInexactFlag)) clear_x87_inexact();
+  // The kernel raised inexact, and the fast path's conversions inexact and,
+  // for a part below 2^-1022, underflow. Where the decided parts may not
+  // warrant them, the flags go back to their state on entry; every inexact
+  // part raises its flags again in its conversion below.
+  const bool both_exact = b.exact && s.exact, maybe_tiny = small < 0x1p-1021L;
+  if ((both_exact && !(status_at_entry & kInexactFlag)) || (maybe_tiny && !(status_at_entry & kUnderflowFlag)))
+    restore_x87_flags(status_at_entry);
   const bool x_negative = high_word(x) >> 31, y_negative = high_word(y) >> 31;
   const long double re = x_negative ? s.value : b.value;
   const long double im = x_negative ? b.value : s.value;
   return {round_part(re), round_part(y_negative ? -im : im)};
 }
 
+// The fast path's test, one for every mode and both parts, kept to a few
+// instructions (the call's instructions wait in the reorder buffer for the
+// kernel's long chain, so each one costs throughput): the low 10 bits of the
+// significand say how far V lies from the nearest multiple of 2^10 units,
+// the grid of binary64 numbers and midpoints of V's binade, which holds
+// every boundary of every mode. Below 2^-1022 the binary64 grid is coarser
+// and a subset of this one, and in [2^-1023, 2^-1022) this grid is also
+// where the tininess of the 53-bit rounding changes, so the test holds there
+// without looking at the exponent. Within the largest margin (7 units, the
+// directed modes' bound for small) the precise test in the slow path decides.
+constexpr std::uint32_t kQuickTolerance = kDirectedMargins.small;
+static_assert(kQuickTolerance >= kDirectedMargins.big && kQuickTolerance >= kNearestMargins.small);
+
+// The low 16 bits of each value's significand, one per 16-bit lane.
+inline std::uint32_t low_significand_bits(long double a, long double b) {
+  std::uint16_t low_a, low_b;
+  std::memcpy(&low_a, &a, sizeof low_a);
+  std::memcpy(&low_b, &b, sizeof low_b);
+  return low_a | std::uint32_t{low_b} << 16;
+}
+
+// True when both lanes keep more than kQuickTolerance units from the grid:
+// ((low + tolerance) mod 2^10) > 2 tolerance in each lane, compared without
+// borrows crossing lanes (bit 15 of each lane is set before subtracting).
+inline bool both_roundings_are_certain(std::uint32_t lanes) {
+  constexpr std::uint32_t kLanes = 0x00010001u;
+  const std::uint32_t offsets = (lanes + kQuickTolerance * kLanes) & (0x3FFu * kLanes);
+  const std::uint32_t above = (offsets | 0x8000u * kLanes) - (2 * kQuickTolerance + 1) * kLanes;
+  return (above & 0x8000u * kLanes) == 0x8000u * kLanes;
+}
+
 // x, y finite and non-zero.
 inline Parts __ravo_internal_cr_csqrt(double x, double y) {
   const std::uint16_t status_at_entry = x87_status_word();
-  const ExtendedRoot root = extended_root(x, y);
-  const bool nearest = (x87_control_word() & kRoundingControl) == 0;
-  const Margins m = nearest ? kNearestMargins : kDirectedMargins;
-  const long double small = __builtin_fabsl(root.small);
-  if (!rounding_is_certain(root.big, m.big, nearest) || !rounding_is_certain(small, m.small, nearest))
-      [[unlikely]]
-    return decide_rounding(x, y, root, nearest, status_at_entry);
-  // Signs as in csqrt_scalar, but set before the rounding, so that a negative
-  // part is rounded as itself.
-  const bool x_negative = high_word(x) >> 31, y_negative = high_word(y) >> 31;
-  const long double re = x_negative ? small : root.big;
-  const long double im = x_negative ? root.big : small;
-  return {round_part(re), round_part(y_negative ? -im : im)};
+  const std::uint64_t x_bits = std::bit_cast<std::uint64_t>(x), y_bits = std::bit_cast<std::uint64_t>(y);
+  const std::uint64_t x_negative = x_bits >> 63, y_negative = y_bits >> 63;
+  // Signs set before the rounding, so that a negative part is rounded as
+  // itself. small has the sign of its numerator: y for x > 0 (the imaginary
+  // part), |y| for x < 0 (the real part). big is the imaginary part for x < 0
+  // and takes y's sign by a product with a selected ±1. No branches: the
+  // signs are random.
+  const ExtendedRoot root = extended_root(x, std::bit_cast<double>(y_bits & ~(x_negative << 63)));
+  static constexpr float kSign[2] = {1.0f, -1.0f};
+  const long double big = root.big * kSign[x_negative & y_negative];
+  const long double small = root.small;
+  // Rounded before the test, from the registers; the slow path puts back
+  // any flag these conversions raise that the decided result does not
+  // warrant.
+  const double t = round_part(big), q = round_part(small);
+  if (!both_roundings_are_certain(low_significand_bits(big, small))) [[unlikely]]
+    return decide_rounding(x, y, (x87_control_word() & kRoundingControl) == 0, status_at_entry);
+  const std::uint64_t pick_q = 0 - x_negative;  // all ones for x < 0
+  const std::uint64_t tb = std::bit_cast<std::uint64_t>(t), qb = std::bit_cast<std::uint64_t>(q);
+  return {std::bit_cast<double>((qb & pick_q) | (tb & ~pick_q)), std::bit_cast<double>((tb & pick_q) | (qb & ~pick_q))};
 }
 
 // sqrt(a) rounded the other way in the upward and downward modes: what a
