@@ -3,7 +3,7 @@
 # only those that are missing. Run as root (or with sudo available).
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkgconf libgtest-dev
-          libbenchmark-dev libmpfr-dev libmpc-dev binutils)
+          libbenchmark-dev libmpfr-dev libmpc-dev binutils gappa)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

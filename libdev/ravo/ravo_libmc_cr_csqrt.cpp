@@ -24,8 +24,9 @@
 // error is below 2^64 u times that factor: 2.5 and 3.5 units in round to
 // nearest, 5 and 7 units in the directed modes, each plus less than 2^-58.
 // Distances to a boundary are whole units, so a distance above 2, 3, 5 or 7
-// units certifies the rounding. tools/proof/kernel_bound.g checks the bound
-// with gappa.
+// units certifies the rounding. tools/proof/ checks these bounds with gappa
+// in each mode (2.5001, 3.5001, 5.0001 and 7.0001 units), for either sign of
+// the quotient.
 //
 // Boundaries are the binary64 numbers (a part on one is exact, or a directed
 // rounding changes across it) and in round to nearest also the midpoints.
