@@ -1,6 +1,8 @@
 // libFuzzer target: 16 bytes are (x, y); a 17th byte, when present, picks the
-// rounding mode, otherwise the bytes' sum does. Checks invariants instead of
-// recomputing the function, and traps on the first one broken.
+// rounding mode, otherwise the bytes' sum does. Checks csqrt_scalar's
+// invariants instead of recomputing the function, and cr_csqrt_scalar's bits
+// and flags against MPC in that mode (and csqrt_scalar's for infinite and NaN
+// parts); traps on the first one broken.
 #include <bit>
 #include <cfenv>
 #include <cmath>
@@ -22,8 +24,8 @@ struct Outcome {
   int flags;
 };
 
-Outcome call(double x, double y, int mode) {
-  const auto [w, flags] = ravo_tools::call_in_mode(x, y, mode);
+Outcome call(double x, double y, int mode, ravo_tools::CsqrtFunction f = csqrt_scalar) {
+  const auto [w, flags] = ravo_tools::call_in_mode(f, x, y, mode);
   return {std::bit_cast<std::uint64_t>(w.real()), std::bit_cast<std::uint64_t>(w.imag()), flags};
 }
 
@@ -54,6 +56,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < 16; ++i) selector += data[i];
   const int mode = ravo_tools::kRoundingModes[selector % 4].fe;
   const double x = std::bit_cast<double>(bx), y = std::bit_cast<double>(by);
+
+  const Outcome cr = call(x, y, mode, cr_csqrt_scalar);
+  if (std::isfinite(x) && std::isfinite(y)) {
+    static ravo_oracle::CsqrtOracle oracle;
+    oracle.set(x, y);
+    const auto want = oracle.rounded_with_flags(mode);
+    if (cr.re != std::bit_cast<std::uint64_t>(want.w.re) || cr.im != std::bit_cast<std::uint64_t>(want.w.im) ||
+        cr.flags != want.flags)
+      fail("cr_csqrt_scalar differs from MPC in bits or flags", bx, by, mode, cr);
+  } else {
+    const Outcome w = call(x, y, mode);
+    if (cr.re != w.re || cr.im != w.im || cr.flags != w.flags)
+      fail("cr_csqrt_scalar differs from csqrt_scalar on a special argument", bx, by, mode, cr);
+  }
 
   const Outcome w = call(x, y, mode);
   if (w.flags & (FE_OVERFLOW | FE_DIVBYZERO)) fail("overflow or divide-by-zero raised", bx, by, mode, w);

@@ -55,6 +55,10 @@ TEST(CrCsqrt, PinnedRows) {
       // Parts below half the smallest subnormal.
       {-4, -0x1p-1074, U, 0x0000000000000001, 0xc000000000000000, TINY},
       {-4, -0x1p-1074, D, 0x0000000000000000, 0xc000000000000001, TINY},
+      // The real part 2^-1075 less a tiny amount: its grid point is the
+      // whole significand's width away.
+      {-4, -0x1p-1073, U, 0x0000000000000001, 0xc000000000000000, TINY},
+      {-4, -0x1p-1073, N, 0x0000000000000000, 0xc000000000000000, TINY},
   };
   for (const auto& r : rows)
     EXPECT_EQ(run_cr_csqrt(r.x, r.y, r.mode), (Outcome{r.re, r.im, r.flags}))

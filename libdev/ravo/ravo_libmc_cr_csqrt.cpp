@@ -24,8 +24,9 @@
 // error is below 2^64 u times that factor: 2.5 and 3.5 units in round to
 // nearest, 5 and 7 units in the directed modes, each plus less than 2^-58.
 // Distances to a boundary are whole units, so a distance above 2, 3, 5 or 7
-// units certifies the rounding. tools/proof/kernel_bound.g checks the bound
-// with gappa.
+// units certifies the rounding. tools/proof/ checks these bounds with gappa
+// in each mode (2.5001, 3.5001, 5.0001 and 7.0001 units), for either sign of
+// the quotient.
 //
 // Boundaries are the binary64 numbers (a part on one is exact, or a directed
 // rounding changes across it) and in round to nearest also the midpoints.
@@ -45,6 +46,7 @@
 namespace {
 
 using ravo_internal::RootPart;
+__extension__ typedef unsigned __int128 u128;
 
 // Certifying margins, in units of the value's last extended place.
 struct Margins {
@@ -119,7 +121,8 @@ struct Decided {
 Decided decide(RootPart part, double x, double y, long double v, bool nearest) {
   const ExtendedBits b = bits_of(v);
   const int shift = grid_shift(b.exponent, nearest);
-  const std::uint64_t k = (b.significand >> shift) + ((b.significand >> (shift - 1)) & 1);
+  // shift is 10 to 64 here (a value below 2^-1076 was certain).
+  const auto k = static_cast<std::uint64_t>((static_cast<u128>(b.significand) + (u128{1} << (shift - 1))) >> shift);
   const int k_exponent = b.exponent - 63 + shift;
   const int side = ravo_internal::exact_part_vs(part, x, y, k, k_exponent);
 
@@ -211,27 +214,31 @@ inline bool both_roundings_are_certain(std::uint32_t lanes) {
   return (above & 0x8000u * kLanes) == 0x8000u * kLanes;
 }
 
+// The kernel's two values with the signs of the parts they become. Signs
+// are set before the rounding, so that a negative part is rounded as
+// itself. small has the sign of its numerator: y for x > 0 (the imaginary
+// part), |y| for x < 0 (the real part). big is the imaginary part for x < 0
+// and takes y's sign by a product with a selected ±1. No branches: the
+// signs are random.
+inline ExtendedRoot signed_root(double x, double y) {
+  const std::uint64_t x_bits = std::bit_cast<std::uint64_t>(x), y_bits = std::bit_cast<std::uint64_t>(y);
+  const std::uint64_t x_negative = x_bits >> 63, y_negative = y_bits >> 63;
+  const ExtendedRoot root = extended_root(x, std::bit_cast<double>(y_bits & ~(x_negative << 63)));
+  static constexpr float kSign[2] = {1.0f, -1.0f};
+  return {root.big * kSign[x_negative & y_negative], root.small};
+}
+
 // x, y finite and non-zero.
 inline Parts __ravo_internal_cr_csqrt(double x, double y) {
   const std::uint16_t status_at_entry = x87_status_word();
-  const std::uint64_t x_bits = std::bit_cast<std::uint64_t>(x), y_bits = std::bit_cast<std::uint64_t>(y);
-  const std::uint64_t x_negative = x_bits >> 63, y_negative = y_bits >> 63;
-  // Signs set before the rounding, so that a negative part is rounded as
-  // itself. small has the sign of its numerator: y for x > 0 (the imaginary
-  // part), |y| for x < 0 (the real part). big is the imaginary part for x < 0
-  // and takes y's sign by a product with a selected ±1. No branches: the
-  // signs are random.
-  const ExtendedRoot root = extended_root(x, std::bit_cast<double>(y_bits & ~(x_negative << 63)));
-  static constexpr float kSign[2] = {1.0f, -1.0f};
-  const long double big = root.big * kSign[x_negative & y_negative];
-  const long double small = root.small;
+  const ExtendedRoot root = signed_root(x, y);
   // Rounded before the test, from the registers; the slow path puts back
   // any flag these conversions raise that the decided result does not
   // warrant.
-  const double t = round_part(big), q = round_part(small);
-  if (!both_roundings_are_certain(low_significand_bits(big, small))) [[unlikely]]
+  const double t = round_part(root.big), q = round_part(root.small);
+  if (!both_roundings_are_certain(low_significand_bits(root.big, root.small))) [[unlikely]]
     return decide_rounding(x, y, (x87_control_word() & kRoundingControl) == 0, status_at_entry);
-  const std::uint64_t pick_q = 0 - x_negative;  // all ones for x < 0
+  const std::uint64_t pick_q = 0 - (std::bit_cast<std::uint64_t>(x) >> 63);  // all ones for x < 0
   const std::uint64_t tb = std::bit_cast<std::uint64_t>(t), qb = std::bit_cast<std::uint64_t>(q);
   return {std::bit_cast<double>((qb & pick_q) | (tb & ~pick_q)), std::bit_cast<double>((tb & pick_q) | (qb & ~pick_q))};
 }
@@ -275,6 +282,19 @@ Parts cr_axis_result(double x, double y) {
 }
 
 }  // namespace
+
+// Which path cr_csqrt_scalar takes for finite non-zero x and y in the
+// current mode: 0 the fast path, 1 the slow path's precise test, 2 an exact
+// decision for at least one part. For the accuracy tool's statistics; not
+// exported from the shared library. Raises flags like the call itself.
+extern "C" int __ravo_internal_cr_csqrt_path(double x, double y) {
+  const ExtendedRoot root = signed_root(x, y);
+  if (both_roundings_are_certain(low_significand_bits(root.big, root.small))) return 0;
+  const bool nearest = (x87_control_word() & kRoundingControl) == 0;
+  const Margins m = nearest ? kNearestMargins : kDirectedMargins;
+  const bool certain = rounding_is_certain(root.big, m.big, nearest) && rounding_is_certain(root.small, m.small, nearest);
+  return certain ? 1 : 2;
+}
 
 extern "C" ravo_complex_double cr_csqrt_scalar(ravo_complex_double z) {
   const double x = z.real();

@@ -58,6 +58,13 @@ void exact_squares(Rng& rng, std::size_t n, std::vector<HardCase>& out) {
 void square_plus_tiny(Rng& rng, std::size_t n, std::vector<HardCase>& out) {
   out.push_back({-4, 0x1p-1070, "square-plus-tiny"});
   out.push_back({4, 0x1p-1000, "square-plus-tiny"});
+  // Every power of two from 2^-1074 as the tiny part, against squares of
+  // several sizes: the smaller part sweeps every rounding position of the
+  // subnormal range and below.
+  for (int e = -1074; e <= -1000; ++e)
+    for (double square : {1.0, 4.0, 0x1p-40, 0x1p60})
+      for (int signs = 0; signs < 4; ++signs)
+        out.push_back({with_sign(square, signs & 1), with_sign(std::ldexp(1.0, e), signs & 2), "square-plus-tiny"});
   for (std::size_t i = 0; i < n; ++i) {
     const auto a = static_cast<double>((rng() >> 38) | 1);  // up to 26 bits
     const int k = -500 + static_cast<int>(rng() % 1000);
