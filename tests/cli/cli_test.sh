@@ -42,6 +42,9 @@ expect_output "bits     0x0000000000000001 0xbfe0000000000000" -0.25 -4.94065645
 expect_output "bits     0x3ff6a09e667f3bcd 0x0000000000000000" 2 0
 expect_output "bits     0x3ff6a09e667f3bcc 0x0000000000000000" --round zero 2 0
 expect_output "bits     0x3ff6a09e667f3bcc 0x0000000000000000" --round=down 2 0
+# --cr: the third quadrant rounded as signed values, an exact root raising nothing.
+expect_output "bits     0x3ff3092a773ccfbd 0xc000cf78272ed4f7" --cr --round down -3 -5
+expect_output "flags    none" --cr 0x1.0000008p+0 0x1.0000004p-25
 STDIN='3 4\n\n# comment\n-3 -4\n' expect_output "decimal  1 -2i" 
 STDIN='0x7ff0000000000001 0x3ff0000000000000\n' expect_output "flags    invalid" --bits
 

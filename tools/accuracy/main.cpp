@@ -1,5 +1,7 @@
-// csqrt-accuracy: ulp errors of csqrt_scalar and of the system csqrt against
-// MPC, per input class and rounding mode, on seeded reproducible samples.
+// csqrt-accuracy: ulp errors and flags of csqrt_scalar, cr_csqrt_scalar and
+// the system csqrt against MPC, per input class and rounding mode, on seeded
+// reproducible samples, then on the hard-case corpus; and how often
+// cr_csqrt_scalar takes its exact decision.
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,11 +21,15 @@
 
 #include "csqrt_oracle.h"
 #include "error_plane.h"
+#include "hard_cases.h"
 #include "input_classes.h"
 #include "part_stats.h"
 #include "ravo_libm.h"
 
 extern "C" void system_csqrt(double x, double y, double out[2]);
+// In the static library, not exported: 2 when cr_csqrt_scalar decides a part
+// exactly for finite non-zero x, y in the current mode.
+extern "C" int __ravo_internal_cr_csqrt_path(double x, double y);
 
 namespace {
 
@@ -48,16 +54,25 @@ constexpr Mode kModes[] = {
     {"zero", FE_TOWARDZERO, {1.002, false, 0.998}},
 };
 
+// cr_csqrt_scalar is held to correct rounding and exact flags in every mode.
+// (Rounded away from a part far below 2^-1074, the smallest subnormal is a
+// whole ulp off, and correctly rounded.)
+constexpr Bound kCorrectlyRounded[] = {{0.5, true, 1.0, 1.0}, {1.0, false, 1.0, 1.0}};
+
 struct Impl {
   const char* name;
   void (*call)(double x, double y, double out[2]);
+  bool correctly_rounded;
 };
-void ravo_call(double x, double y, double out[2]) {
-  const std::complex<double> w = csqrt_scalar({x, y});
+template <ravo_complex_double (*f)(ravo_complex_double)>
+void library_call(double x, double y, double out[2]) {
+  const std::complex<double> w = f({x, y});
   out[0] = w.real();
   out[1] = w.imag();
 }
-constexpr Impl kImpls[] = {{"ravo", ravo_call}, {"system", system_csqrt}};
+constexpr Impl kImpls[] = {{"ravo", library_call<csqrt_scalar>, false},
+                           {"cr", library_call<cr_csqrt_scalar>, true},
+                           {"system", system_csqrt, false}};
 constexpr std::size_t kNumImpls = std::size(kImpls);
 
 struct Options {
@@ -140,6 +155,25 @@ Planes make_planes(const Options& opt) {
   return opt.plane_csv.empty() ? Planes{} : Planes(std::size(kModes), ErrorPlane(opt.plane_cell, kNumImpls));
 }
 
+// Calls impl in the mode with the flags clear; returns the flags it raised.
+int call_in_mode(const Impl& impl, double x, double y, int fe_round, double got[2]) {
+  constexpr int kFlags = FE_INVALID | FE_INEXACT | FE_UNDERFLOW | FE_OVERFLOW | FE_DIVBYZERO;
+  std::fesetround(fe_round);
+  std::feclearexcept(FE_ALL_EXCEPT);
+  impl.call(x, y, got);
+  const int flags = std::fetestexcept(kFlags);
+  std::fesetround(FE_TONEAREST);
+  return flags;
+}
+
+bool takes_exact_decision(double x, double y, int fe_round) {
+  if (x == 0 || y == 0) return false;  // the axes have no exact decision
+  std::fesetround(fe_round);
+  const int path = __ravo_internal_cr_csqrt_path(x, y);
+  std::fesetround(FE_TONEAREST);
+  return path == 2;
+}
+
 void run_chunk(const Options& opt, std::size_t cls, std::uint64_t begin, std::uint64_t end,
                ravo_oracle::CsqrtOracle& oracle, Table& table, Planes& planes) {
   const auto& input = ravo_accuracy::input_classes()[cls];
@@ -147,14 +181,14 @@ void run_chunk(const Options& opt, std::size_t cls, std::uint64_t begin, std::ui
     const auto [x, y] = input.generate(opt.seed, i);
     oracle.set(x, y);
     for (std::size_t m : opt.modes) {
-      const ravo_oracle::Pair want = oracle.rounded(kModes[m].fe);
+      const auto [want, want_flags] = oracle.rounded_with_flags(kModes[m].fe);
       if (!planes.empty()) planes[m].count(x, y);
       for (std::size_t k = 0; k < kNumImpls; ++k) {
         double got[2];
-        std::fesetround(kModes[m].fe);
-        kImpls[k].call(x, y, got);
-        std::fesetround(FE_TONEAREST);
+        const int flags = call_in_mode(kImpls[k], x, y, kModes[m].fe, got);
         ImplStats& s = table[m][cls][k];
+        s.flags_exact += flags == want_flags;
+        if (kImpls[k].correctly_rounded) s.exact_decisions += takes_exact_decision(x, y, kModes[m].fe);
         const double err_re = oracle.ulp_error_re(got[0]), err_im = oracle.ulp_error_im(got[1]);
         s.re.add(i, x, y, got[0], want.re, err_re);
         s.im.add(i, x, y, got[1], want.im, err_im);
@@ -223,16 +257,21 @@ void print_report(const Options& opt, const Table& table) {
   std::printf("csqrt accuracy: %llu samples per class, seed %llu; errors in ulps of the exact root (MPC)\n",
               static_cast<unsigned long long>(opt.samples), static_cast<unsigned long long>(opt.seed));
   for (std::size_t m : opt.modes) {
-    std::printf("\nrounding %s\n%-12s %-7s| %10s %9s %7s | %10s %9s %7s | %9s\n", kModes[m].name, "class", "impl",
-                "re max", "re CR %", ">=1ulp", "im max", "im CR %", ">=1ulp", "pair CR %");
+    std::printf("\nrounding %s\n%-12s %-7s| %10s %9s %7s | %10s %9s %7s | %9s %9s %8s\n", kModes[m].name, "class",
+                "impl", "re max", "re CR %", ">=1ulp", "im max", "im CR %", ">=1ulp", "pair CR %", "flags %",
+                "exact %");
     for (std::size_t c = 0; c < classes.size(); ++c)
       for (std::size_t k = 0; k < kNumImpls; ++k) {
         const ImplStats& s = table[m][c][k];
-        std::printf("%-12s %-7s| %10.6f %9.4f %7llu | %10.6f %9.4f %7llu | %9.4f\n", k == 0 ? classes[c].name : "",
+        std::printf("%-12s %-7s| %10.6f %9.4f %7llu | %10.6f %9.4f %7llu | %9.4f %9.4f ", k == 0 ? classes[c].name : "",
                     kImpls[k].name, s.re.max_ulp, percent(s.re.correctly_rounded, opt.samples),
                     static_cast<unsigned long long>(s.re.one_ulp_or_more), s.im.max_ulp,
                     percent(s.im.correctly_rounded, opt.samples), static_cast<unsigned long long>(s.im.one_ulp_or_more),
-                    percent(s.pairs_correctly_rounded, opt.samples));
+                    percent(s.pairs_correctly_rounded, opt.samples), percent(s.flags_exact, opt.samples));
+        if (kImpls[k].correctly_rounded)
+          std::printf("%8.4f\n", percent(s.exact_decisions, opt.samples));
+        else
+          std::printf("%8s\n", "-");
       }
     std::printf("worst cases (x y -> got, want):\n");
     for (std::size_t c = 0; c < classes.size(); ++c)
@@ -252,7 +291,7 @@ void print_report(const Options& opt, const Table& table) {
 void write_csv(const Options& opt, const Table& table) {
   std::ofstream out(opt.csv);
   out << "mode,class,impl,part,max_ulp,correctly_rounded_pct,one_ulp_or_more,pairs_correctly_rounded_pct,"
-         "worst_x,worst_y,worst_got,worst_want\n";
+         "worst_x,worst_y,worst_got,worst_want,flags_exact_pct,exact_decision_pct\n";
   const auto classes = ravo_accuracy::input_classes();
   char buf[512];
   for (std::size_t m : opt.modes)
@@ -261,12 +300,13 @@ void write_csv(const Options& opt, const Table& table) {
         const ImplStats& s = table[m][c][k];
         for (const auto& [part, p] : {std::pair{"re", &s.re}, std::pair{"im", &s.im}}) {
           std::snprintf(
-              buf, sizeof buf, "%s,%s,%s,%s,%.9f,%.6f,%llu,%.6f,0x%016llx,0x%016llx,0x%016llx,0x%016llx\n",
+              buf, sizeof buf, "%s,%s,%s,%s,%.9f,%.6f,%llu,%.6f,0x%016llx,0x%016llx,0x%016llx,0x%016llx,%.6f,%.6f\n",
               kModes[m].name, classes[c].name, kImpls[k].name, part, p->max_ulp,
               percent(p->correctly_rounded, opt.samples), static_cast<unsigned long long>(p->one_ulp_or_more),
               percent(s.pairs_correctly_rounded, opt.samples), static_cast<unsigned long long>(bits(p->worst_x)),
               static_cast<unsigned long long>(bits(p->worst_y)), static_cast<unsigned long long>(bits(p->worst_got)),
-              static_cast<unsigned long long>(bits(p->worst_want)));
+              static_cast<unsigned long long>(bits(p->worst_want)), percent(s.flags_exact, opt.samples),
+              percent(s.exact_decisions, opt.samples));
           out << buf;
         }
       }
@@ -293,11 +333,54 @@ bool within_bounds(const Options& opt, const Table& table) {
   bool ok = true;
   const auto classes = ravo_accuracy::input_classes();
   for (std::size_t m : opt.modes)
-    for (std::size_t c = 0; c < classes.size(); ++c) {
-      if (ravo_accuracy::within(table[m][c][0], opt.samples, kModes[m].bound)) continue;
-      std::printf("BOUND EXCEEDED: %s %s\n", kModes[m].name, classes[c].name);
-      ok = false;
+    for (std::size_t c = 0; c < classes.size(); ++c)
+      for (std::size_t k = 0; k < kNumImpls; ++k) {
+        if (std::string(kImpls[k].name) == "system") continue;
+        const Bound& bound =
+            kImpls[k].correctly_rounded ? kCorrectlyRounded[kModes[m].fe != FE_TONEAREST] : kModes[m].bound;
+        if (ravo_accuracy::within(table[m][c][k], opt.samples, bound)) continue;
+        std::printf("BOUND EXCEEDED: %s %s %s\n", kImpls[k].name, kModes[m].name, classes[c].name);
+        ok = false;
+      }
+  return ok;
+}
+
+// The hard-case corpus in every mode asked for: misrounded pairs and flag
+// mismatches per implementation. Returns whether cr_csqrt_scalar had none.
+bool run_hard_corpus(const Options& opt) {
+  const auto corpus = ravo_corpus::hard_cases(opt.seed);
+  ravo_oracle::CsqrtOracle oracle;
+  // [mode][impl]: misrounded pairs, wrong flags; and exact decisions of cr.
+  std::vector<std::array<std::array<std::uint64_t, 2>, kNumImpls>> wrong(std::size(kModes));
+  std::vector<std::uint64_t> decisions(std::size(kModes));
+  for (const auto& h : corpus) {
+    oracle.set(h.x, h.y);
+    for (std::size_t m : opt.modes) {
+      const auto [want, want_flags] = oracle.rounded_with_flags(kModes[m].fe);
+      for (std::size_t k = 0; k < kNumImpls; ++k) {
+        double got[2];
+        const int flags = call_in_mode(kImpls[k], h.x, h.y, kModes[m].fe, got);
+        wrong[m][k][0] += bits(got[0]) != bits(want.re) || bits(got[1]) != bits(want.im);
+        wrong[m][k][1] += flags != want_flags;
+        if (kImpls[k].correctly_rounded) decisions[m] += takes_exact_decision(h.x, h.y, kModes[m].fe);
+      }
     }
+  }
+  std::printf("\nhard-case corpus: %zu arguments (seed %llu); misrounded pairs / wrong flags\n%-8s", corpus.size(),
+              static_cast<unsigned long long>(opt.seed), "mode");
+  for (const Impl& impl : kImpls) std::printf(" | %-17s", impl.name);
+  std::printf(" | cr exact %%\n");
+  bool ok = true;
+  for (std::size_t m : opt.modes) {
+    std::printf("%-8s", kModes[m].name);
+    for (std::size_t k = 0; k < kNumImpls; ++k) {
+      std::printf(" | %8llu %8llu", static_cast<unsigned long long>(wrong[m][k][0]),
+                  static_cast<unsigned long long>(wrong[m][k][1]));
+      if (kImpls[k].correctly_rounded && (wrong[m][k][0] || wrong[m][k][1])) ok = false;
+    }
+    std::printf(" | %9.4f\n", percent(decisions[m], corpus.size()));
+  }
+  if (!ok) std::printf("BOUND EXCEEDED: cr on the hard-case corpus\n");
   return ok;
 }
 
@@ -308,8 +391,9 @@ int main(int argc, char** argv) {
   Planes planes;
   const Table table = run_all(opt, planes);
   print_report(opt, table);
+  const bool hard_ok = run_hard_corpus(opt);
   if (!opt.csv.empty()) write_csv(opt, table);
   if (!opt.plane_csv.empty()) write_plane_csv(opt, planes);
-  if (opt.check && opt.samples > 0) return within_bounds(opt, table) ? 0 : 1;
+  if (opt.check) return hard_ok && (opt.samples == 0 || within_bounds(opt, table)) ? 0 : 1;
   return 0;
 }

@@ -24,8 +24,9 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: csqrt [--round nearest|down|up|zero] [--bits] [X Y]\n"
+    "usage: csqrt [--round nearest|down|up|zero] [--cr] [--bits] [X Y]\n"
     "       csqrt --help | --version\n"
+    "  --cr  the correctly rounded root (cr_csqrt_scalar) and its flags\n"
     "  X Y   real and imaginary part: decimal, hex float, inf, -inf, nan, -nan,\n"
     "        snan, -snan, nan(0xP), snan(0xP); with --bits, 64-bit patterns in hex\n"
     "        (0x7ff0000000000001)\n"
@@ -33,6 +34,7 @@ constexpr const char* kUsage =
 
 struct Options {
   int rounding = FE_TONEAREST;
+  bool correctly_rounded = false;
   bool bits = false;
   std::vector<std::string> operands;
 };
@@ -65,9 +67,10 @@ std::string show_bits(double re, double im) {
   return buf;
 }
 
-void print_root(double x, double y, int rounding) {
-  const auto [w, flags] = ravo_tools::call_in_mode(x, y, rounding);
-  std::cout << "csqrt(" << ravo_cli::echo_number(x) << ", " << ravo_cli::echo_number(y) << ")\n"
+void print_root(double x, double y, const Options& opt) {
+  const auto [w, flags] =
+      ravo_tools::call_in_mode(opt.correctly_rounded ? cr_csqrt_scalar : csqrt_scalar, x, y, opt.rounding);
+  std::cout << (opt.correctly_rounded ? "cr_csqrt(" : "csqrt(") << ravo_cli::echo_number(x) << ", " << ravo_cli::echo_number(y) << ")\n"
             << "  decimal  " << show("%.17g %+.17gi", w.real(), w.imag()) << "\n"
             << "  hex      " << show("%a %+ai", w.real(), w.imag()) << "\n"
             << "  bits     " << show_bits(w.real(), w.imag()) << "\n"
@@ -143,7 +146,7 @@ int run_stream(const Options& opt) {
       status = 1;
       continue;
     }
-    print_root(x, y, opt.rounding);
+    print_root(x, y, opt);
     if (!output_ok()) return 1;
   }
   const bool read_failed = std::ferror(stdin);
@@ -185,6 +188,8 @@ int main(int argc, char** argv) {
       return flush_output() ? 0 : 1;
     } else if (arg == "--bits") {
       opt.bits = true;
+    } else if (arg == "--cr") {
+      opt.correctly_rounded = true;
     } else if (arg == "--round" || arg.rfind("--round=", 0) == 0) {
       std::string mode;
       if (arg == "--round") {
@@ -215,6 +220,6 @@ int main(int argc, char** argv) {
     std::cerr << "csqrt: " << error << "\n";
     return 2;
   }
-  print_root(x, y, opt.rounding);
+  print_root(x, y, opt);
   return flush_output() ? 0 : 1;
 }
