@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc)
 help:
 	@echo "make demo      install missing Debian packages, build, run the csqrt tool on a few arguments"
 	@echo "make check     install missing Debian packages, build, run the test suite"
-	@echo "make accuracy  accuracy against MPC beside the system csqrt, and its picture ($(BUILD)/accuracy.png)"
+	@echo "make accuracy  csqrt_scalar and cr_csqrt_scalar against MPC beside the system csqrt, and the picture ($(BUILD)/accuracy.png)"
 	@echo "make bench     throughput and latency against the system csqrt"
 	@echo "make deps      only install the missing Debian packages (tools/install-deps.sh)"
 	@echo "make clean     remove $(BUILD)"
