@@ -3,7 +3,16 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build demo check accuracy bench clean
+.PHONY: help deps configure build demo check accuracy bench clean
+
+# The default: what there is to make.
+help:
+	@echo "make demo      install missing Debian packages, build, run the csqrt tool on a few arguments"
+	@echo "make check     install missing Debian packages, build, run the test suite"
+	@echo "make accuracy  accuracy against MPC beside the system csqrt, and its picture ($(BUILD)/accuracy.png)"
+	@echo "make bench     throughput and latency against the system csqrt"
+	@echo "make deps      only install the missing Debian packages (tools/install-deps.sh)"
+	@echo "make clean     remove $(BUILD)"
 
 deps:
 	@tools/install-deps.sh
@@ -22,9 +31,12 @@ demo: build
 check: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# Accuracy against MPC, beside the system csqrt (10^6 samples per class).
+# Accuracy against MPC, beside the system csqrt (10^6 samples per class),
+# and the picture of the largest error over the plane.
 accuracy: build
-	@$(BUILD)/tools/csqrt-accuracy --samples 1000000 --round all
+	@$(BUILD)/tools/csqrt-accuracy --samples 1000000 --round all --plane-csv $(BUILD)/accuracy-plane.csv
+	@tools/accuracy/plot_accuracy.py $(BUILD)/accuracy-plane.csv $(BUILD)/accuracy.png
+	@echo "picture: $(BUILD)/accuracy.png"
 
 # Throughput and latency against the system csqrt; ends with a ratio table.
 bench: configure

@@ -27,3 +27,12 @@ configure_file(${PROJECT_SOURCE_DIR}/cmake/ravo_libm.pc.in
   ${PROJECT_BINARY_DIR}/ravo_libm.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/ravo_libm.pc
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# Manual pages: csqrt_scalar(3), with a link page for each other export, and
+# csqrt(1) for the tool; and the licence.
+file(GLOB RAVO_MAN3_PAGES ${PROJECT_SOURCE_DIR}/man/*.3)
+install(FILES ${RAVO_MAN3_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man3)
+if(RAVO_BUILD_TOOLS)
+  install(FILES ${PROJECT_SOURCE_DIR}/man/csqrt.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -1,4 +1,4 @@
-# The shared library exports exactly the five public functions.
+# The shared library exports exactly the six public functions.
 execute_process(COMMAND nm -D --defined-only ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "nm failed on ${LIBRARY}")

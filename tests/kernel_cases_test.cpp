@@ -25,6 +25,10 @@ TEST(KernelCases, ExactBits) {
       {-0.5, 0.25, 0.17178037486125622, 0.7276733451126774, INEXACT},
       // Exact subnormal imaginary part: the underflow signal still runs.
       {4, 0x1p-1060, 2, 0x1p-1062, TINY},
+      // Either side of the signal's boundary: the smallest normal raises
+      // inexact only, the subnormal 0x0.cp-1022 just below it underflows.
+      {4, 0x1p-1020, 2, 0x1p-1022, INEXACT},
+      {4, 0x1.8p-1021, 2, 0x0.cp-1022, TINY},
       // The real part is the smallest subnormal.
       {-0.25, -0x1p-1074, 0x1p-1074, -0.5, TINY},
       // Tiny parts that round to zero: underflow comes from the rounding,

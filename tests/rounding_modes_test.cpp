@@ -4,6 +4,7 @@
 // against MPC's exact root.
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -78,6 +79,35 @@ TEST(RoundingModes, SignsFlagsSymmetryAndAccuracy) {
       const double bound = mode == FE_TONEAREST ? 1.0 : 1.002;
       EXPECT_LE(oracle.ulp_error_re(from_bits(w.re)), bound);
       EXPECT_LE(oracle.ulp_error_im(from_bits(w.im)), bound);
+    }
+  }
+}
+
+// The real and imaginary axes are single roundings of a binary64 square root
+// in the current mode, as is sqrt_scalar: each must equal MPC's correctly
+// rounded root bit for bit, including where an extended root rounded again
+// to binary64 would be one ulp off (the first argument below).
+TEST(RoundingModes, AxisRootsAndSqrtScalarAreCorrectlyRounded) {
+  std::mt19937_64 rng(20261208);
+  std::vector<double> args = {from_bits(0x3ff119826714c7c7), 2.0, 0x1p-1074, DBL_MAX};
+  while (args.size() < 3000) {
+    const std::uint64_t b = rng() >> 1;  // positive
+    if ((b & 0x7FF0000000000000) != 0x7FF0000000000000 && b != 0) args.push_back(from_bits(b));
+  }
+  ravo_oracle::CsqrtOracle oracle;
+  for (const double a : args) {
+    for (int mode : kRoundingModes) {
+      SCOPED_TRACE(testing::Message() << std::hexfloat << a << " " << mode_name(mode));
+      oracle.set(a, 0);
+      const std::uint64_t root = to_bits(oracle.rounded(mode).re);
+      std::fesetround(mode);
+      const double s = sqrt_scalar(a);
+      std::fesetround(FE_TONEAREST);
+      EXPECT_EQ(to_bits(s), root);
+      EXPECT_EQ(run_csqrt(a, 0.0, mode).re, root);
+      EXPECT_EQ(run_csqrt(-a, 0.0, mode).im, root);
+      oracle.set(0, a);
+      EXPECT_EQ(run_csqrt(0.0, a, mode).re, to_bits(oracle.rounded(mode).re));
     }
   }
 }

@@ -42,12 +42,16 @@ expect_output "bits     0x0000000000000001 0xbfe0000000000000" -0.25 -4.94065645
 expect_output "bits     0x3ff6a09e667f3bcd 0x0000000000000000" 2 0
 expect_output "bits     0x3ff6a09e667f3bcc 0x0000000000000000" --round zero 2 0
 expect_output "bits     0x3ff6a09e667f3bcc 0x0000000000000000" --round=down 2 0
+# --cr: the third quadrant rounded as signed values, an exact root raising nothing.
+expect_output "bits     0x3ff3092a773ccfbd 0xc000cf78272ed4f7" --cr --round down -3 -5
+expect_output "flags    none" --cr 0x1.0000008p+0 0x1.0000004p-25
 STDIN='3 4\n\n# comment\n-3 -4\n' expect_output "decimal  1 -2i" 
 STDIN='0x7ff0000000000001 0x3ff0000000000000\n' expect_output "flags    invalid" --bits
 
 expect_error 2 "bad number 'abc'" abc 4
 expect_error 2 "bad number '4x'" 3 4x
-expect_error 2 "bad number '1e400'" 1e400 1
+expect_error 2 "number '1e400' is out of binary64's range" 1e400 1
+expect_error 2 "number '-0x1p1024' is out of binary64's range" 3 -0x1p1024
 expect_error 2 "missing imaginary part after '3'" 3
 expect_error 2 "unexpected operand '5'" 3 4 5
 expect_error 2 "unknown option '--frobnicate'" --frobnicate 3 4
@@ -59,6 +63,48 @@ expect_error 2 "bad bit pattern '3.5'" --bits 3.5 0
 STDIN='3 4\nfoo 1\n-4 0\n' expect_error 1 "line 2: bad number 'foo'"
 STDIN='3 4\nfoo 1\n-4 0\n' expect_output "decimal  0 +2i"
 STDIN='1\n' expect_error 1 "line 1: missing imaginary part after '1'"
+
+expect_io_error() {  # message substring, then a shell redirection and arguments, run by eval
+  local want=$1; shift
+  local err rc
+  err=$(eval '"$csqrt"' "$@" 2>&1 >/dev/null); rc=$?
+  [[ $(eval '"$csqrt"' "$@" 2>&1) == *"$want"* && $rc -eq 1 ]] ||
+    { echo "FAIL: csqrt $*: wanted exit 1 and '$want', got exit $rc: $err"; failures=$((failures + 1)); }
+}
+
+# Operands: the echo line reads back to the same bits, NaN kind, sign and
+# payload shown; case, sign and blanks of the tokens matter.
+expect_output "csqrt(1e+300, 0)" 1e300 0
+expect_output "csqrt(snan, nan)" snan nan
+expect_output "csqrt(-snan, -nan)" -snan -nan
+expect_output "csqrt(snan, -inf)" SNAN -inf
+expect_output "csqrt(nan(0x123), -snan(0x5))" "nan(0x123)" "-snan(5)"
+expect_output "csqrt(5e-324, -0.125)" 4.9406564584124654e-324 -0x1p-3
+expect_output "bits     0xfffc000000000000 0xfffc000000000000" -snan 1
+expect_output "bits     0x7ffc000000000000 0x7ffc000000000000" SNAN 1
+expect_output "csqrt(-0, 1)" --bits 0X8000000000000000 0X3FF0000000000000
+expect_output "csqrt(nan(0xabcde), 1)" --bits 0x7FF80000000ABCDE 3ff0000000000000
+expect_output "csqrt (ravo_libm) " --version
+expect_error 2 "bad number ''" "" 1
+expect_error 2 "bad number ' 3'" " 3" 1
+expect_error 2 "bad number '1 2'" "1 2"
+expect_error 2 "bad number 'snan(0)'" "snan(0)" 1
+expect_error 2 "unknown option '-V'" -V
+expect_error 2 "bad number '-3x'" -3x 1
+# Tokens in messages: escaped and cut, so that a message stays one short line.
+long=$(printf 'a%.0s' {1..100000})
+expect_error 2 "bad number 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa'... (100000 bytes)" "$long" 1
+[[ $("$csqrt" "$long" 1 2>&1 | wc -c) -lt 100 ]] || { echo "FAIL: long token echoed whole"; failures=$((failures + 1)); }
+expect_error 2 "bad number 'a\\x0ab\\\\'" $'a\nb\\' 1
+STDIN='\xef\xbb\xbf3 4\n' expect_error 1 "line 1: bad number '\\xef\\xbb\\xbf3'"
+STDIN='a\0b 3\n' expect_error 1 "line 1: bad number 'a\\x00b'"
+STDIN='3,4\n' expect_error 1 "line 1: bad number '3,4'"
+STDIN='1 2 3\n' expect_error 1 "line 1: unexpected operand '3' after the two parts"
+# Read and write errors end the run with a message and status 1.
+expect_io_error "cannot write standard output: No space left on device" '>/dev/full' 3 4
+expect_io_error "cannot write standard output" '>/dev/full <<<"3 4"'
+expect_io_error "cannot read standard input: Is a directory" '</'
+expect_io_error "cannot read standard input: Bad file descriptor" '<&-'
 
 if [[ $failures -ne 0 ]]; then echo "$failures failures"; exit 1; fi
 echo "all cli checks passed"

@@ -1,5 +1,7 @@
-// csqrt-accuracy: ulp errors of csqrt_scalar and of the system csqrt against
-// MPC, per input class and rounding mode, on seeded reproducible samples.
+// csqrt-accuracy: ulp errors and flags of csqrt_scalar, cr_csqrt_scalar and
+// the system csqrt against MPC, per input class and rounding mode, on seeded
+// reproducible samples, then on the hard-case corpus; and how often
+// cr_csqrt_scalar takes its exact decision.
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,40 +20,59 @@
 #include <vector>
 
 #include "csqrt_oracle.h"
+#include "error_plane.h"
+#include "hard_cases.h"
 #include "input_classes.h"
 #include "part_stats.h"
 #include "ravo_libm.h"
 
 extern "C" void system_csqrt(double x, double y, double out[2]);
+// In the static library, not exported: 2 when cr_csqrt_scalar decides a part
+// exactly for finite non-zero x, y in the current mode.
+extern "C" int __ravo_internal_cr_csqrt_path(double x, double y);
 
 namespace {
 
+using ravo_accuracy::Bound;
+using ravo_accuracy::ErrorPlane;
 using ravo_accuracy::ImplStats;
 using ravo_accuracy::PartStats;
 
+// The bounds --check holds csqrt_scalar to. Upward and downward, a negative
+// part computed as a magnitude is rounded against the mode, which leaves
+// about three pairs in four correctly rounded; toward zero rounds magnitudes
+// only, so it does as well as round to nearest.
 struct Mode {
   const char* name;
   int fe;
-  double max_ulp;  // bound checked by --check
+  Bound bound;
 };
 constexpr Mode kModes[] = {
-    {"nearest", FE_TONEAREST, 0.501},
-    {"down", FE_DOWNWARD, 1.002},
-    {"up", FE_UPWARD, 1.002},
-    {"zero", FE_TOWARDZERO, 1.002},
+    {"nearest", FE_TONEAREST, {0.501, true, 0.999}},
+    {"down", FE_DOWNWARD, {1.002, false, 0.70}},
+    {"up", FE_UPWARD, {1.002, false, 0.70}},
+    {"zero", FE_TOWARDZERO, {1.002, false, 0.998}},
 };
-constexpr double kMinPairsCorrectNearest = 0.999;
+
+// cr_csqrt_scalar is held to correct rounding and exact flags in every mode.
+// (Rounded away from a part far below 2^-1074, the smallest subnormal is a
+// whole ulp off, and correctly rounded.)
+constexpr Bound kCorrectlyRounded[] = {{0.5, true, 1.0, 1.0}, {1.0, false, 1.0, 1.0}};
 
 struct Impl {
   const char* name;
   void (*call)(double x, double y, double out[2]);
+  bool correctly_rounded;
 };
-void ravo_call(double x, double y, double out[2]) {
-  const std::complex<double> w = csqrt_scalar({x, y});
+template <ravo_complex_double (*f)(ravo_complex_double)>
+void library_call(double x, double y, double out[2]) {
+  const std::complex<double> w = f({x, y});
   out[0] = w.real();
   out[1] = w.imag();
 }
-constexpr Impl kImpls[] = {{"ravo", ravo_call}, {"system", system_csqrt}};
+constexpr Impl kImpls[] = {{"ravo", library_call<csqrt_scalar>, false},
+                           {"cr", library_call<cr_csqrt_scalar>, true},
+                           {"system", system_csqrt, false}};
 constexpr std::size_t kNumImpls = std::size(kImpls);
 
 struct Options {
@@ -60,13 +81,16 @@ struct Options {
   std::vector<std::size_t> modes = {0};
   unsigned threads = std::max(1u, std::thread::hardware_concurrency());
   std::string csv;
+  std::string plane_csv;
+  int plane_cell = 16;  // binades a side
   bool check = false;
 };
 
 [[noreturn]] void usage_error(const std::string& message) {
   std::fprintf(stderr,
                "csqrt-accuracy: %s\nusage: csqrt-accuracy [--samples N] [--seed S] "
-               "[--round nearest|down|up|zero|all] [--threads T] [--csv FILE] [--check]\n",
+               "[--round nearest|down|up|zero|all] [--threads T] [--csv FILE]\n"
+               "       [--plane-csv FILE [--plane-cell BINADES]] [--check]\n",
                message.c_str());
   std::exit(2);
 }
@@ -96,6 +120,12 @@ Options parse_options(int argc, char** argv) {
       if (o.threads == 0) usage_error("--threads must be at least 1");
     } else if (a == "--csv") {
       o.csv = value();
+    } else if (a == "--plane-csv") {
+      o.plane_csv = value();
+    } else if (a == "--plane-cell") {
+      const std::uint64_t n = parse_count(value(), "--plane-cell");
+      if (n < 1 || n > 2100) usage_error("--plane-cell must be 1 to 2100");
+      o.plane_cell = static_cast<int>(n);
     } else if (a == "--check") {
       o.check = true;
     } else if (a == "--round") {
@@ -118,22 +148,51 @@ Table make_table(std::size_t classes) {
   return Table(std::size(kModes), std::vector<std::array<ImplStats, kNumImpls>>(classes));
 }
 
+// planes[mode]; empty when no --plane-csv was asked for.
+using Planes = std::vector<ErrorPlane>;
+
+Planes make_planes(const Options& opt) {
+  return opt.plane_csv.empty() ? Planes{} : Planes(std::size(kModes), ErrorPlane(opt.plane_cell, kNumImpls));
+}
+
+// Calls impl in the mode with the flags clear; returns the flags it raised.
+int call_in_mode(const Impl& impl, double x, double y, int fe_round, double got[2]) {
+  constexpr int kFlags = FE_INVALID | FE_INEXACT | FE_UNDERFLOW | FE_OVERFLOW | FE_DIVBYZERO;
+  std::fesetround(fe_round);
+  std::feclearexcept(FE_ALL_EXCEPT);
+  impl.call(x, y, got);
+  const int flags = std::fetestexcept(kFlags);
+  std::fesetround(FE_TONEAREST);
+  return flags;
+}
+
+bool takes_exact_decision(double x, double y, int fe_round) {
+  if (x == 0 || y == 0) return false;  // the axes have no exact decision
+  std::fesetround(fe_round);
+  const int path = __ravo_internal_cr_csqrt_path(x, y);
+  std::fesetround(FE_TONEAREST);
+  return path == 2;
+}
+
 void run_chunk(const Options& opt, std::size_t cls, std::uint64_t begin, std::uint64_t end,
-               ravo_oracle::CsqrtOracle& oracle, Table& table) {
+               ravo_oracle::CsqrtOracle& oracle, Table& table, Planes& planes) {
   const auto& input = ravo_accuracy::input_classes()[cls];
   for (std::uint64_t i = begin; i < end; ++i) {
     const auto [x, y] = input.generate(opt.seed, i);
     oracle.set(x, y);
     for (std::size_t m : opt.modes) {
-      const ravo_oracle::Pair want = oracle.rounded(kModes[m].fe);
+      const auto [want, want_flags] = oracle.rounded_with_flags(kModes[m].fe);
+      if (!planes.empty()) planes[m].count(x, y);
       for (std::size_t k = 0; k < kNumImpls; ++k) {
         double got[2];
-        std::fesetround(kModes[m].fe);
-        kImpls[k].call(x, y, got);
-        std::fesetround(FE_TONEAREST);
+        const int flags = call_in_mode(kImpls[k], x, y, kModes[m].fe, got);
         ImplStats& s = table[m][cls][k];
-        s.re.add(i, x, y, got[0], want.re, oracle.ulp_error_re(got[0]));
-        s.im.add(i, x, y, got[1], want.im, oracle.ulp_error_im(got[1]));
+        s.flags_exact += flags == want_flags;
+        if (kImpls[k].correctly_rounded) s.exact_decisions += takes_exact_decision(x, y, kModes[m].fe);
+        const double err_re = oracle.ulp_error_re(got[0]), err_im = oracle.ulp_error_im(got[1]);
+        s.re.add(i, x, y, got[0], want.re, err_re);
+        s.im.add(i, x, y, got[1], want.im, err_im);
+        if (!planes.empty()) planes[m].add(x, y, k, err_re, err_im);
         if (std::bit_cast<std::uint64_t>(got[0]) == std::bit_cast<std::uint64_t>(want.re) &&
             std::bit_cast<std::uint64_t>(got[1]) == std::bit_cast<std::uint64_t>(want.im))
           ++s.pairs_correctly_rounded;
@@ -142,13 +201,14 @@ void run_chunk(const Options& opt, std::size_t cls, std::uint64_t begin, std::ui
   }
 }
 
-Table run_all(const Options& opt) {
+Table run_all(const Options& opt, Planes& planes) {
   const std::size_t classes = ravo_accuracy::input_classes().size();
   constexpr std::uint64_t kChunk = 2048;
   const std::uint64_t chunks_per_class = (opt.samples + kChunk - 1) / kChunk;
   const std::uint64_t total_chunks = chunks_per_class * classes;
   std::atomic<std::uint64_t> next_chunk{0}, samples_done{0};
   std::vector<Table> partial(opt.threads, make_table(classes));
+  std::vector<Planes> partial_planes(opt.threads, make_planes(opt));
 
   std::vector<std::thread> workers;
   for (unsigned t = 0; t < opt.threads; ++t) {
@@ -158,7 +218,7 @@ Table run_all(const Options& opt) {
         const std::size_t cls = c / chunks_per_class;
         const std::uint64_t begin = (c % chunks_per_class) * kChunk;
         const std::uint64_t end = std::min(begin + kChunk, opt.samples);
-        run_chunk(opt, cls, begin, end, oracle, partial[t]);
+        run_chunk(opt, cls, begin, end, oracle, partial[t], partial_planes[t]);
         samples_done += end - begin;
       }
     });
@@ -180,6 +240,9 @@ Table run_all(const Options& opt) {
     for (std::size_t m = 0; m < p.size(); ++m)
       for (std::size_t c = 0; c < classes; ++c)
         for (std::size_t k = 0; k < kNumImpls; ++k) merged[m][c][k].merge(p[m][c][k]);
+  planes = make_planes(opt);
+  for (const Planes& p : partial_planes)
+    for (std::size_t m = 0; m < p.size(); ++m) planes[m].merge(p[m]);
   return merged;
 }
 
@@ -194,16 +257,21 @@ void print_report(const Options& opt, const Table& table) {
   std::printf("csqrt accuracy: %llu samples per class, seed %llu; errors in ulps of the exact root (MPC)\n",
               static_cast<unsigned long long>(opt.samples), static_cast<unsigned long long>(opt.seed));
   for (std::size_t m : opt.modes) {
-    std::printf("\nrounding %s\n%-12s %-7s| %10s %9s %7s | %10s %9s %7s | %9s\n", kModes[m].name, "class", "impl",
-                "re max", "re CR %", ">=1ulp", "im max", "im CR %", ">=1ulp", "pair CR %");
+    std::printf("\nrounding %s\n%-12s %-7s| %10s %9s %7s | %10s %9s %7s | %9s %9s %8s\n", kModes[m].name, "class",
+                "impl", "re max", "re CR %", ">=1ulp", "im max", "im CR %", ">=1ulp", "pair CR %", "flags %",
+                "exact %");
     for (std::size_t c = 0; c < classes.size(); ++c)
       for (std::size_t k = 0; k < kNumImpls; ++k) {
         const ImplStats& s = table[m][c][k];
-        std::printf("%-12s %-7s| %10.6f %9.4f %7llu | %10.6f %9.4f %7llu | %9.4f\n", k == 0 ? classes[c].name : "",
+        std::printf("%-12s %-7s| %10.6f %9.4f %7llu | %10.6f %9.4f %7llu | %9.4f %9.4f ", k == 0 ? classes[c].name : "",
                     kImpls[k].name, s.re.max_ulp, percent(s.re.correctly_rounded, opt.samples),
                     static_cast<unsigned long long>(s.re.one_ulp_or_more), s.im.max_ulp,
                     percent(s.im.correctly_rounded, opt.samples), static_cast<unsigned long long>(s.im.one_ulp_or_more),
-                    percent(s.pairs_correctly_rounded, opt.samples));
+                    percent(s.pairs_correctly_rounded, opt.samples), percent(s.flags_exact, opt.samples));
+        if (kImpls[k].correctly_rounded)
+          std::printf("%8.4f\n", percent(s.exact_decisions, opt.samples));
+        else
+          std::printf("%8s\n", "-");
       }
     std::printf("worst cases (x y -> got, want):\n");
     for (std::size_t c = 0; c < classes.size(); ++c)
@@ -223,7 +291,7 @@ void print_report(const Options& opt, const Table& table) {
 void write_csv(const Options& opt, const Table& table) {
   std::ofstream out(opt.csv);
   out << "mode,class,impl,part,max_ulp,correctly_rounded_pct,one_ulp_or_more,pairs_correctly_rounded_pct,"
-         "worst_x,worst_y,worst_got,worst_want\n";
+         "worst_x,worst_y,worst_got,worst_want,flags_exact_pct,exact_decision_pct\n";
   const auto classes = ravo_accuracy::input_classes();
   char buf[512];
   for (std::size_t m : opt.modes)
@@ -232,12 +300,13 @@ void write_csv(const Options& opt, const Table& table) {
         const ImplStats& s = table[m][c][k];
         for (const auto& [part, p] : {std::pair{"re", &s.re}, std::pair{"im", &s.im}}) {
           std::snprintf(
-              buf, sizeof buf, "%s,%s,%s,%s,%.9f,%.6f,%llu,%.6f,0x%016llx,0x%016llx,0x%016llx,0x%016llx\n",
+              buf, sizeof buf, "%s,%s,%s,%s,%.9f,%.6f,%llu,%.6f,0x%016llx,0x%016llx,0x%016llx,0x%016llx,%.6f,%.6f\n",
               kModes[m].name, classes[c].name, kImpls[k].name, part, p->max_ulp,
               percent(p->correctly_rounded, opt.samples), static_cast<unsigned long long>(p->one_ulp_or_more),
               percent(s.pairs_correctly_rounded, opt.samples), static_cast<unsigned long long>(bits(p->worst_x)),
               static_cast<unsigned long long>(bits(p->worst_y)), static_cast<unsigned long long>(bits(p->worst_got)),
-              static_cast<unsigned long long>(bits(p->worst_want)));
+              static_cast<unsigned long long>(bits(p->worst_want)), percent(s.flags_exact, opt.samples),
+              percent(s.exact_decisions, opt.samples));
           out << buf;
         }
       }
@@ -247,23 +316,71 @@ void write_csv(const Options& opt, const Table& table) {
   }
 }
 
-// Our bounds: max error per mode, nothing 1 ulp off and 99.9 % of pairs
-// correctly rounded in round to nearest.
+void write_plane_csv(const Options& opt, const Planes& planes) {
+  std::ofstream out(opt.plane_csv);
+  std::vector<std::string> names;
+  for (const Impl& impl : kImpls) names.emplace_back(impl.name);
+  out << ErrorPlane::header(names);
+  for (std::size_t m : opt.modes) planes[m].write_rows(out, kModes[m].name);
+  out.flush();
+  if (!out) {
+    std::fprintf(stderr, "csqrt-accuracy: cannot write '%s'\n", opt.plane_csv.c_str());
+    std::exit(2);
+  }
+}
+
 bool within_bounds(const Options& opt, const Table& table) {
   bool ok = true;
   const auto classes = ravo_accuracy::input_classes();
   for (std::size_t m : opt.modes)
-    for (std::size_t c = 0; c < classes.size(); ++c) {
-      const ImplStats& s = table[m][c][0];
-      const bool nearest = kModes[m].fe == FE_TONEAREST;
-      const bool bad = s.re.max_ulp > kModes[m].max_ulp || s.im.max_ulp > kModes[m].max_ulp ||
-                       (nearest && (s.re.one_ulp_or_more + s.im.one_ulp_or_more > 0 ||
-                                    percent(s.pairs_correctly_rounded, opt.samples) < 100 * kMinPairsCorrectNearest));
-      if (bad) {
-        std::printf("BOUND EXCEEDED: %s %s\n", kModes[m].name, classes[c].name);
+    for (std::size_t c = 0; c < classes.size(); ++c)
+      for (std::size_t k = 0; k < kNumImpls; ++k) {
+        if (std::string(kImpls[k].name) == "system") continue;
+        const Bound& bound =
+            kImpls[k].correctly_rounded ? kCorrectlyRounded[kModes[m].fe != FE_TONEAREST] : kModes[m].bound;
+        if (ravo_accuracy::within(table[m][c][k], opt.samples, bound)) continue;
+        std::printf("BOUND EXCEEDED: %s %s %s\n", kImpls[k].name, kModes[m].name, classes[c].name);
         ok = false;
       }
+  return ok;
+}
+
+// The hard-case corpus in every mode asked for: misrounded pairs and flag
+// mismatches per implementation. Returns whether cr_csqrt_scalar had none.
+bool run_hard_corpus(const Options& opt) {
+  const auto corpus = ravo_corpus::hard_cases(opt.seed);
+  ravo_oracle::CsqrtOracle oracle;
+  // [mode][impl]: misrounded pairs, wrong flags; and exact decisions of cr.
+  std::vector<std::array<std::array<std::uint64_t, 2>, kNumImpls>> wrong(std::size(kModes));
+  std::vector<std::uint64_t> decisions(std::size(kModes));
+  for (const auto& h : corpus) {
+    oracle.set(h.x, h.y);
+    for (std::size_t m : opt.modes) {
+      const auto [want, want_flags] = oracle.rounded_with_flags(kModes[m].fe);
+      for (std::size_t k = 0; k < kNumImpls; ++k) {
+        double got[2];
+        const int flags = call_in_mode(kImpls[k], h.x, h.y, kModes[m].fe, got);
+        wrong[m][k][0] += bits(got[0]) != bits(want.re) || bits(got[1]) != bits(want.im);
+        wrong[m][k][1] += flags != want_flags;
+        if (kImpls[k].correctly_rounded) decisions[m] += takes_exact_decision(h.x, h.y, kModes[m].fe);
+      }
     }
+  }
+  std::printf("\nhard-case corpus: %zu arguments (seed %llu); misrounded pairs / wrong flags\n%-8s", corpus.size(),
+              static_cast<unsigned long long>(opt.seed), "mode");
+  for (const Impl& impl : kImpls) std::printf(" | %-17s", impl.name);
+  std::printf(" | cr exact %%\n");
+  bool ok = true;
+  for (std::size_t m : opt.modes) {
+    std::printf("%-8s", kModes[m].name);
+    for (std::size_t k = 0; k < kNumImpls; ++k) {
+      std::printf(" | %8llu %8llu", static_cast<unsigned long long>(wrong[m][k][0]),
+                  static_cast<unsigned long long>(wrong[m][k][1]));
+      if (kImpls[k].correctly_rounded && (wrong[m][k][0] || wrong[m][k][1])) ok = false;
+    }
+    std::printf(" | %9.4f\n", percent(decisions[m], corpus.size()));
+  }
+  if (!ok) std::printf("BOUND EXCEEDED: cr on the hard-case corpus\n");
   return ok;
 }
 
@@ -271,9 +388,12 @@ bool within_bounds(const Options& opt, const Table& table) {
 
 int main(int argc, char** argv) {
   const Options opt = parse_options(argc, argv);
-  const Table table = run_all(opt);
+  Planes planes;
+  const Table table = run_all(opt, planes);
   print_report(opt, table);
+  const bool hard_ok = run_hard_corpus(opt);
   if (!opt.csv.empty()) write_csv(opt, table);
-  if (opt.check && opt.samples > 0) return within_bounds(opt, table) ? 0 : 1;
+  if (!opt.plane_csv.empty()) write_plane_csv(opt, planes);
+  if (opt.check) return hard_ok && (opt.samples == 0 || within_bounds(opt, table)) ? 0 : 1;
   return 0;
 }

@@ -30,4 +30,12 @@ void PartStats::merge(const PartStats& o) {
   worst_want = o.worst_want;
 }
 
+bool within(const ImplStats& s, std::uint64_t samples, const Bound& bound) {
+  if (s.re.max_ulp > bound.max_ulp || s.im.max_ulp > bound.max_ulp) return false;
+  if (bound.nothing_one_ulp_off && s.re.one_ulp_or_more + s.im.one_ulp_or_more > 0) return false;
+  return static_cast<double>(s.pairs_correctly_rounded) >=
+             bound.min_pairs_correctly_rounded * static_cast<double>(samples) &&
+         static_cast<double>(s.flags_exact) >= bound.min_flags_exact * static_cast<double>(samples);
+}
+
 }  // namespace ravo_accuracy

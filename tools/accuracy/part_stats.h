@@ -22,12 +22,27 @@ struct PartStats {
 struct ImplStats {
   PartStats re, im;
   std::uint64_t pairs_correctly_rounded = 0;
+  std::uint64_t flags_exact = 0;      // the flags a correctly rounded operation raises
+  std::uint64_t exact_decisions = 0;  // cr_csqrt_scalar only: calls deciding a part exactly
   void merge(const ImplStats& other) {
     re.merge(other.re);
     im.merge(other.im);
     pairs_correctly_rounded += other.pairs_correctly_rounded;
+    flags_exact += other.flags_exact;
+    exact_decisions += other.exact_decisions;
   }
 };
+
+// What --check demands of one implementation, per input class, in one
+// rounding mode.
+struct Bound {
+  double max_ulp;                      // largest error of either part
+  bool nothing_one_ulp_off;            // no part 1 ulp or more from the exact root
+  double min_pairs_correctly_rounded;  // share of samples with both parts right
+  double min_flags_exact = 0;          // share of samples with exactly the right flags
+};
+
+bool within(const ImplStats& s, std::uint64_t samples, const Bound& bound);
 
 }  // namespace ravo_accuracy
 

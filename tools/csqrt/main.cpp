@@ -1,11 +1,17 @@
 // csqrt: principal complex square root of one argument per invocation, or of
 // one argument per line of standard input, with the result in decimal, as hex
 // floats and as bit patterns, and the IEEE flags the call raised.
+#include <sys/types.h>
+
 #include <bit>
+#include <cctype>
+#include <cerrno>
 #include <cfenv>
 #include <complex>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -13,17 +19,22 @@
 
 #include "call_in_mode.h"
 #include "operand.h"
+#include "text.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: csqrt [--round nearest|down|up|zero] [--bits] [X Y]\n"
+    "usage: csqrt [--round nearest|down|up|zero] [--cr] [--bits] [X Y]\n"
+    "       csqrt --help | --version\n"
+    "  --cr  the correctly rounded root (cr_csqrt_scalar) and its flags\n"
     "  X Y   real and imaginary part: decimal, hex float, inf, -inf, nan, -nan,\n"
-    "        snan, -snan; with --bits, 64-bit patterns in hex (0x7ff0000000000001)\n"
+    "        snan, -snan, nan(0xP), snan(0xP); with --bits, 64-bit patterns in hex\n"
+    "        (0x7ff0000000000001)\n"
     "  Without X Y, reads one pair per line from standard input.\n";
 
 struct Options {
   int rounding = FE_TONEAREST;
+  bool correctly_rounded = false;
   bool bits = false;
   std::vector<std::string> operands;
 };
@@ -56,54 +67,106 @@ std::string show_bits(double re, double im) {
   return buf;
 }
 
-void print_root(double x, double y, int rounding) {
-  const auto [w, flags] = ravo_tools::call_in_mode(x, y, rounding);
-  std::cout << "csqrt(" << show("%.17g, %.17g", x, y) << ")\n"
+void print_root(double x, double y, const Options& opt) {
+  const auto [w, flags] =
+      ravo_tools::call_in_mode(opt.correctly_rounded ? ravo_tools::CsqrtFunction{cr_csqrt_scalar} : ravo_tools::CsqrtFunction{csqrt_scalar}, x, y, opt.rounding);
+  std::cout << (opt.correctly_rounded ? "cr_csqrt(" : "csqrt(") << ravo_cli::echo_number(x) << ", " << ravo_cli::echo_number(y) << ")\n"
             << "  decimal  " << show("%.17g %+.17gi", w.real(), w.imag()) << "\n"
             << "  hex      " << show("%a %+ai", w.real(), w.imag()) << "\n"
             << "  bits     " << show_bits(w.real(), w.imag()) << "\n"
             << "  flags    " << flag_list(flags) << "\n";
 }
 
-// Returns the error text, or an empty string when x and y were parsed.
-std::string parse_pair(const std::string& a, const std::string& b, bool bits, double& x, double& y) {
-  const auto parse = bits ? ravo_cli::parse_bits : ravo_cli::parse_number;
-  const char* what = bits ? "bad bit pattern" : "bad number";
-  const auto px = parse(a);
-  if (!px) return std::string(what) + " '" + a + "'";
-  const auto py = parse(b);
-  if (!py) return std::string(what) + " '" + b + "'";
-  x = *px;
-  y = *py;
+// Returns the error text, or an empty string when the operand was parsed.
+std::string parse_operand(const std::string& token, bool bits, double& value) {
+  using ravo_cli::quote_token;
+  if (bits) {
+    const auto v = ravo_cli::parse_bits(token);
+    if (!v) return "bad bit pattern " + quote_token(token);
+    value = *v;
+    return {};
+  }
+  const ravo_cli::Number n = ravo_cli::parse_number(token);
+  if (n.status == ravo_cli::Number::out_of_range)
+    return "number " + quote_token(token) + " is out of binary64's range (largest finite 1.7976931348623157e308)";
+  if (n.status != ravo_cli::Number::ok) return "bad number " + quote_token(token);
+  value = n.value;
   return {};
 }
 
+// The operands of one argument, parsed before they are counted, so that a
+// token that is not a number is reported as such. Returns the error text.
+std::string parse_pair(const std::vector<std::string>& tokens, bool bits, double& x, double& y) {
+  double parsed[2] = {0, 0};
+  for (std::size_t i = 0; i < tokens.size() && i < 2; ++i) {
+    const std::string error = parse_operand(tokens[i], bits, parsed[i]);
+    if (!error.empty()) return error;
+  }
+  if (tokens.size() == 1) return "missing imaginary part after " + ravo_cli::quote_token(tokens[0]);
+  if (tokens.size() > 2) return "unexpected operand " + ravo_cli::quote_token(tokens[2]) + " after the two parts";
+  x = parsed[0];
+  y = parsed[1];
+  return {};
+}
+
+// True when standard output has taken everything written so far; otherwise
+// says why on standard error. Called right after writing, while errno still
+// holds the failed write's cause.
+bool output_ok() {
+  if (std::cout && !std::ferror(stdout)) return true;
+  std::fprintf(stderr, "csqrt: cannot write standard output: %s\n", std::strerror(errno));
+  return false;
+}
+
+bool flush_output() {
+  std::cout.flush();
+  if (std::fflush(stdout) != 0) std::cout.setstate(std::ios::badbit);
+  return output_ok();
+}
+
 // Every line is processed; a bad line is reported and makes the exit status 1.
+// A read or write error ends the run with status 1.
 int run_stream(const Options& opt) {
   int status = 0;
-  std::string line;
-  for (long number = 1; std::getline(std::cin, line); ++number) {
-    std::istringstream fields(line);
+  char* buffer = nullptr;
+  std::size_t capacity = 0;
+  long number = 0;
+  for (ssize_t length; (length = getline(&buffer, &capacity, stdin)) >= 0;) {
+    ++number;
+    // The line as read, NUL bytes included, so that they reach the message.
+    std::istringstream fields(std::string(buffer, static_cast<std::size_t>(length)));
     std::vector<std::string> tokens;
     for (std::string t; fields >> t;) tokens.push_back(t);
     if (tokens.empty() || tokens[0][0] == '#') continue;
-    std::string error;
     double x = 0, y = 0;
-    if (tokens.size() == 1)
-      error = "missing imaginary part after '" + tokens[0] + "'";
-    else if (tokens.size() > 2)
-      error = "unexpected '" + tokens[2] + "' after the two parts";
-    else
-      error = parse_pair(tokens[0], tokens[1], opt.bits, x, y);
+    const std::string error = parse_pair(tokens, opt.bits, x, y);
     if (!error.empty()) {
-      std::cout.flush();
+      if (!flush_output()) return 1;
       std::cerr << "csqrt: line " << number << ": " << error << "\n";
       status = 1;
       continue;
     }
-    print_root(x, y, opt.rounding);
+    print_root(x, y, opt);
+    if (!output_ok()) return 1;
   }
-  return status;
+  const bool read_failed = std::ferror(stdin);
+  const int read_errno = errno;
+  std::free(buffer);
+  if (read_failed) {
+    std::fprintf(stderr, "csqrt: cannot read standard input: %s\n", std::strerror(read_errno));
+    return 1;
+  }
+  return flush_output() ? status : 1;
+}
+
+// A word starting with '-' is an operand when it is a number (-3, -inf,
+// -snan, -0x1p-3, -1e999) or starts like one (-3x, reported as a bad
+// number); any other is an option.
+bool is_operand(const std::string& arg) {
+  if (arg.size() < 2 || arg[0] != '-') return true;
+  if (arg[1] == '-') return false;
+  return std::isdigit(static_cast<unsigned char>(arg[1])) || arg[1] == '.' ||
+         ravo_cli::parse_number(arg).status != ravo_cli::Number::bad;
 }
 
 }  // namespace
@@ -113,15 +176,20 @@ int main(int argc, char** argv) {
   bool options_done = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (options_done || arg.size() < 2 || arg[0] != '-' || (arg[1] != '-' && arg != "-h")) {
-      opt.operands.push_back(arg);  // numbers such as -4 and -inf are operands
+    if (options_done || is_operand(arg)) {
+      opt.operands.push_back(arg);
     } else if (arg == "--") {
       options_done = true;
     } else if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
-      return 0;
+      return flush_output() ? 0 : 1;
+    } else if (arg == "--version") {
+      std::cout << "csqrt (ravo_libm) " RAVO_VERSION "\n";
+      return flush_output() ? 0 : 1;
     } else if (arg == "--bits") {
       opt.bits = true;
+    } else if (arg == "--cr") {
+      opt.correctly_rounded = true;
     } else if (arg == "--round" || arg.rfind("--round=", 0) == 0) {
       std::string mode;
       if (arg == "--round") {
@@ -135,31 +203,23 @@ int main(int argc, char** argv) {
       }
       const auto rounding = ravo_cli::parse_rounding(mode);
       if (!rounding) {
-        std::cerr << "csqrt: unknown rounding mode '" << mode << "' (nearest, down, up, zero)\n";
+        std::cerr << "csqrt: unknown rounding mode " << ravo_cli::quote_token(mode) << " (nearest, down, up, zero)\n";
         return 2;
       }
       opt.rounding = *rounding;
     } else {
-      std::cerr << "csqrt: unknown option '" << arg << "' (see csqrt --help)\n";
+      std::cerr << "csqrt: unknown option " << ravo_cli::quote_token(arg) << " (see csqrt --help)\n";
       return 2;
     }
   }
 
   if (opt.operands.empty()) return run_stream(opt);
-  if (opt.operands.size() == 1) {
-    std::cerr << "csqrt: missing imaginary part after '" << opt.operands[0] << "'\n";
-    return 2;
-  }
-  if (opt.operands.size() > 2) {
-    std::cerr << "csqrt: unexpected operand '" << opt.operands[2] << "'\n";
-    return 2;
-  }
   double x = 0, y = 0;
-  const std::string error = parse_pair(opt.operands[0], opt.operands[1], opt.bits, x, y);
+  const std::string error = parse_pair(opt.operands, opt.bits, x, y);
   if (!error.empty()) {
     std::cerr << "csqrt: " << error << "\n";
     return 2;
   }
-  print_root(x, y, opt.rounding);
-  return 0;
+  print_root(x, y, opt);
+  return flush_output() ? 0 : 1;
 }

@@ -13,28 +13,53 @@
 namespace ravo_cli {
 namespace {
 
-bool equals_ignoring_case(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != b[i]) return false;
+constexpr std::uint64_t kQuietBit = std::uint64_t{1} << 51;
+constexpr std::uint64_t kNanExponent = 0x7FF0000000000000;
+
+bool starts_with_ignoring_case(std::string_view s, std::string_view prefix) {
+  if (s.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(s[i])) != prefix[i]) return false;
   return true;
+}
+
+// body is what follows the sign. nan, snan, nan(P), snan(P); the payload
+// stays below the quiet bit, and a signalling NaN needs a non-zero one.
+std::optional<double> parse_nan(std::string_view body, bool negative) {
+  const bool signalling = starts_with_ignoring_case(body, "snan");
+  if (!signalling && !starts_with_ignoring_case(body, "nan")) return std::nullopt;
+  body.remove_prefix(signalling ? 4 : 3);
+  std::uint64_t payload = signalling ? kDefaultSignallingNan & (kQuietBit - 1) : 0;
+  if (!body.empty()) {
+    if (body.size() < 3 || body.front() != '(' || body.back() != ')') return std::nullopt;
+    const std::string digits(body.substr(1, body.size() - 2));
+    if (!std::isdigit(static_cast<unsigned char>(digits[0]))) return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    payload = std::strtoull(digits.c_str(), &end, 0);
+    if (errno != 0 || end != digits.c_str() + digits.size() || payload >= kQuietBit) return std::nullopt;
+    if (signalling && payload == 0) return std::nullopt;
+  }
+  const std::uint64_t sign = negative ? std::uint64_t{1} << 63 : 0;
+  return std::bit_cast<double>(sign | kNanExponent | (signalling ? 0 : kQuietBit) | payload);
 }
 
 }  // namespace
 
-std::optional<double> parse_number(std::string_view token) {
-  bool negative = false;
+Number parse_number(std::string_view token) {
   std::string_view body = token;
-  if (!body.empty() && (body[0] == '-' || body[0] == '+')) {
-    negative = body[0] == '-';
-    body.remove_prefix(1);
+  const bool negative = !body.empty() && body[0] == '-';
+  if (!body.empty() && (body[0] == '-' || body[0] == '+')) body.remove_prefix(1);
+  // strtod gives no way to write a signalling NaN, and its payload syntax
+  // depends on the C library; NaNs are read here.
+  if (starts_with_ignoring_case(body, "nan") || starts_with_ignoring_case(body, "snan")) {
+    const auto nan = parse_nan(body, negative);
+    return nan ? Number{Number::ok, *nan} : Number{};
   }
-  // strtod gives no way to write a signalling NaN.
-  if (equals_ignoring_case(body, "snan"))
-    return std::bit_cast<double>(std::uint64_t{negative ? 0xFFF4000000000000 : 0x7FF4000000000000});
 
   const std::string text(token);
-  if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return std::nullopt;
+  // strtod skips leading blanks; a token with them is not a number.
+  if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return {};
   // Decimal conversion must not depend on a rounding mode left by a caller.
   const int mode = std::fegetround();
   std::fesetround(FE_TONEAREST);
@@ -43,8 +68,9 @@ std::optional<double> parse_number(std::string_view token) {
   const double value = std::strtod(text.c_str(), &end);
   const bool overflowed = errno == ERANGE && std::isinf(value);
   std::fesetround(mode);
-  if (end != text.c_str() + text.size() || overflowed) return std::nullopt;
-  return value;
+  if (end != text.c_str() + text.size()) return {};
+  if (overflowed) return {Number::out_of_range, value};
+  return {Number::ok, value};
 }
 
 std::optional<double> parse_bits(std::string_view token) {

@@ -1,17 +1,29 @@
 // Parsing of the command-line operands: decimal and hex-float numbers, inf,
-// nan, snan (either sign) and raw 64-bit patterns.
+// nan and snan (either sign, with an optional payload) and raw 64-bit
+// patterns.
 #ifndef RAVO_CLI_OPERAND_H
 #define RAVO_CLI_OPERAND_H
 
 #include <cfenv>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
 namespace ravo_cli {
 
-// A number as written; std::nullopt when the token is not one (trailing
-// characters, empty, or a finite literal too large for binary64).
-std::optional<double> parse_number(std::string_view token);
+struct Number {
+  enum Status { ok, bad, out_of_range } status = bad;
+  double value = 0;
+};
+
+// A number as written: the whole token, no blanks. A finite literal whose
+// value rounds beyond the largest finite binary64 is out_of_range; one that
+// rounds to a subnormal or to zero is ok. NaNs: nan, snan, nan(P), snan(P)
+// with P the payload in decimal or 0x-hex (below 2^51, non-zero for snan).
+Number parse_number(std::string_view token);
+
+// The bits `snan` stands for: the quiet bit clear, payload 2^50.
+constexpr std::uint64_t kDefaultSignallingNan = 0x7FF4000000000000;
 
 // A binary64 bit pattern of at most 16 hex digits, with or without 0x.
 std::optional<double> parse_bits(std::string_view token);

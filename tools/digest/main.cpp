@@ -1,6 +1,6 @@
-// csqrt-digest: runs csqrt_scalar over a fixed, seeded corpus in all four
-// rounding modes and prints one digest of every result bit pattern and every
-// flag set. Builds of the library that compute the same bits and flags print
+// csqrt-digest: runs csqrt_scalar (or, with --cr, cr_csqrt_scalar) over a
+// fixed, seeded corpus in all four rounding modes and prints one digest of
+// every result bit pattern and every flag set. Builds of the library that compute the same bits and flags print
 // the same digest, whatever the compiler or options.
 //
 // Corpus: every pair of a grid of special values (signed zeros, subnormals,
@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "call_in_mode.h"
@@ -79,14 +80,18 @@ struct Digest {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::size_t random_pairs = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
+  // csqrt-digest [--cr] [random pairs]: --cr digests cr_csqrt_scalar instead.
+  const bool cr = argc > 1 && std::string(argv[1]) == "--cr";
+  const int first = cr ? 2 : 1;
+  const std::size_t random_pairs = argc > first ? std::strtoull(argv[first], nullptr, 10) : 1000000;
+  const ravo_tools::CsqrtFunction f = cr ? ravo_tools::CsqrtFunction{cr_csqrt_scalar} : ravo_tools::CsqrtFunction{csqrt_scalar};
   const auto pairs = corpus(random_pairs);
   constexpr int kFlags = FE_INVALID | FE_INEXACT | FE_UNDERFLOW | FE_OVERFLOW | FE_DIVBYZERO;
   Digest all;
   for (const auto& mode : ravo_tools::kRoundingModes) {
     Digest d;
     for (const auto& [a, b] : pairs) {
-      const auto [w, flags] = ravo_tools::call_in_mode(std::bit_cast<double>(a), std::bit_cast<double>(b), mode.fe);
+      const auto [w, flags] = ravo_tools::call_in_mode(f, std::bit_cast<double>(a), std::bit_cast<double>(b), mode.fe);
       d.add(std::bit_cast<std::uint64_t>(w.real()), 8);
       d.add(std::bit_cast<std::uint64_t>(w.imag()), 8);
       d.add(static_cast<std::uint64_t>(flags & kFlags), 1);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the library with GCC and Clang at -O0, -O2, -O3 and -O2 -march=native,
 # each in its own folder, runs csqrt-digest over the same corpus in every
-# build, and fails unless all builds print the same digest.
+# build, for csqrt_scalar and for cr_csqrt_scalar, and fails unless all builds
+# print the same digests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=${1:-$root/build-matrix}
@@ -20,7 +21,8 @@ for compiler in gcc clang; do
       -DRAVO_BUILD_TESTS=OFF -DRAVO_BUILD_TOOLS=ON >/dev/null
     cmake --build "$dir" --target csqrt-digest >/dev/null
     result=$("$dir/tools/csqrt-digest" "$pairs")
-    digests[$name]=$(awk '/^digest/ {print $2}' <<<"$result")
+    result_cr=$("$dir/tools/csqrt-digest" --cr "$pairs")
+    digests[$name]="$(awk '/^digest/ {print $2}' <<<"$result") $(awk '/^digest/ {print $2}' <<<"$result_cr")"
     printf '%-22s %s\n' "$name" "${digests[$name]}"
   done
 done
