@@ -8,6 +8,7 @@
 #include <bit>
 #include <cstdint>
 
+#include "../ravo/ravo_libm.h"
 #include "libm_internal.h"
 
 namespace {
@@ -17,6 +18,15 @@ namespace {
 struct Parts {
   double re, im;
 };
+
+inline Parts parts_of(ravo_c_complex z) { return {__extension__ __real__ z, __extension__ __imag__ z}; }
+
+inline ravo_c_complex to_c_complex(Parts w) {
+  __extension__ ravo_c_complex z;
+  __extension__ __real__ z = w.re;
+  __extension__ __imag__ z = w.im;
+  return z;
+}
 
 // A value's bits with the sign shifted out. Finite values are the patterns
 // below kInfinityMagnitude, and non-zero ones are at least 1; the larger or
@@ -38,14 +48,16 @@ inline bool is_finite_pair(double x, double y) {
 
 // a*b, with a as the instruction's first source: when both are NaN, SSE
 // quiets and returns the first source, so a's sign and payload win. Written
-// as asm because the compiler treats * as commutative and may swap operands.
+// as asm because the compiler treats * as commutative and may swap operands;
+// volatile because the product raises invalid for a signalling NaN, so it
+// must be neither dropped nor moved ahead of the tests that select it.
 inline double nan_product(double a, double b) {
 #ifdef __AVX__
   double p;
-  asm("vmulsd %2, %1, %0" : "=x"(p) : "x"(a), "x"(b));
+  asm volatile("vmulsd %2, %1, %0" : "=x"(p) : "x"(a), "x"(b));
   return p;
 #else
-  asm("mulsd %1, %0" : "+x"(a) : "x"(b));
+  asm volatile("mulsd %1, %0" : "+x"(a) : "x"(b));
   return a;
 #endif
 }
@@ -61,7 +73,8 @@ inline double nan_product(double a, double b) {
 // for a signalling operand. For x = ±inf it is y*y to the bit, flags
 // included (an infinity times a NaN gives the NaN), so one product serves
 // all three NaN rows. A signalling x meeting an infinite y meets no product
-// and raises nothing.
+// and raises nothing. Signs come from sign bits: under DAZ a subnormal y
+// compares equal to zero, and its sign still decides.
 inline Parts special_result(double x, double y) {
   if (__libm_internal_isninf(y)) return {POSINFA, NEGINFA};
   if (__libm_internal_ispinf(y)) return {POSINFA, POSINFA};
@@ -69,7 +82,7 @@ inline Parts special_result(double x, double y) {
     const double p = nan_product(x, y);
     return {__libm_internal_ispinf(x) ? POSINFA : p, __libm_internal_isninf(x) ? POSINFA : p};
   }
-  const bool y_negative = y < ZEROA || __libm_internal_isnegzero(y);
+  const bool y_negative = high_word(y) >> 31;
   if (__libm_internal_isninf(x)) return {ZEROA, y_negative ? NEGINFA : POSINFA};
   return {POSINFA, y_negative ? NZEROA : ZEROA};
 }

@@ -7,6 +7,8 @@
 // 2^low, is either zero or larger in magnitude than everything left
 // (< 2^(top + 1) <= 2^low) and decides. A cluster spans at most the terms'
 // lengths plus carries (220 + 163 + 106 + 3 bits), well inside kLimbs words.
+#include "../internal/build_guard.h"
+// First, so that an unsupported build stops at its own message.
 #include <cstdint>
 #include <cstring>
 #include <utility>

@@ -1,16 +1,22 @@
 /* ravo_libm: principal complex square root of a binary64 complex value, and
  * the scalar primitives it is built on.
  *
- * Usable from C and C++ with one ABI. In C the complex type is
- * `double _Complex`. In C++ it is `std::complex<double>`, which on x86-64
- * System V is passed and returned exactly like `double _Complex` (real part in
- * the first floating-point slot, imaginary part in the second), so both
- * languages call the same undecorated symbol.
+ * Usable from C and C++ with one ABI. Each symbol has one C declaration, with
+ * the complex type `double _Complex`, for every language, so that a program
+ * built with link-time optimisation sees one type per symbol. C++ gets
+ * overloads taking and returning `std::complex<double>`, inline wrappers
+ * around the same symbols.
  *
- * Precondition: the x87 precision control is at its default (64-bit
- * significand). The functions read the current rounding mode and report only
- * through the IEEE 754 status flags of the calling thread (invalid, inexact,
- * underflow); they never set errno and never raise overflow or divide-by-zero.
+ * Environment: csqrt_scalar and cr_csqrt_scalar give the results and flags
+ * of the current rounding mode, the x87 one (what fegetround reports;
+ * fesetround sets both units), whatever the x87 precision control, the
+ * exception masks, FTZ and DAZ. The scalar primitives are the bare
+ * instructions and follow the environment as it is. The functions report
+ * only through the IEEE 754 status flags of the calling thread
+ * (invalid, inexact, underflow); they never set errno and never raise
+ * overflow or divide-by-zero. In the complex functions a trap enabled with
+ * feenableexcept fires inside the call, exactly when its flag is raised; the
+ * control words are left as the caller set them, the x87 stack empty.
  */
 #ifndef RAVO_LIBM_H
 #define RAVO_LIBM_H
@@ -24,22 +30,19 @@
 
 #ifdef __cplusplus
 #include <complex>
+/* The complex type of the language: what the C++ overloads take. */
 typedef std::complex<double> ravo_complex_double;
 extern "C" {
+/* double _Complex, under the name C++ compilers accept as an extension. */
+__extension__ typedef __complex__ double ravo_c_complex;
 #else
 typedef double _Complex ravo_complex_double;
-#endif
-
-#if defined(__cplusplus) && defined(__clang__)
-/* std::complex<double> has the C layout and calling convention of
- * double _Complex on this platform; clang only sees a class type. */
-#pragma clang diagnostic push
-#pragma clang diagnostic ignored "-Wreturn-type-c-linkage"
+typedef double _Complex ravo_c_complex;
 #endif
 
 /* Principal square root: the real part is +0 or positive, the imaginary part
  * has the sign of Im z. Special values follow ISO C Annex G for csqrt. */
-RAVO_LIBM_API ravo_complex_double csqrt_scalar(ravo_complex_double z);
+RAVO_LIBM_API ravo_c_complex csqrt_scalar(ravo_c_complex z);
 
 /* The same principal square root, correctly rounded: each part is the exact
  * root's part rounded once to binary64 in the current rounding mode (all
@@ -47,11 +50,7 @@ RAVO_LIBM_API ravo_complex_double csqrt_scalar(ravo_complex_double z);
  * inexact, underflow when a part is inexact and tiny after rounding, invalid
  * only for a signalling NaN. Arguments with an infinite or NaN part give
  * csqrt_scalar's results and flags. */
-RAVO_LIBM_API ravo_complex_double cr_csqrt_scalar(ravo_complex_double z);
-
-#if defined(__cplusplus) && defined(__clang__)
-#pragma clang diagnostic pop
-#endif
+RAVO_LIBM_API ravo_c_complex cr_csqrt_scalar(ravo_c_complex z);
 
 /* Correctly rounded square root of a binary64 value, current rounding mode. */
 RAVO_LIBM_API double sqrt_scalar(double a);
@@ -62,6 +61,26 @@ RAVO_LIBM_API double fabs_scalar(double a);
 RAVO_LIBM_API double copysign_scalar(double magnitude, double sign);
 
 #ifdef __cplusplus
+}
+
+/* std::complex<double> and double _Complex share layout and calling
+ * convention; the parts are copied, never combined arithmetically, so
+ * infinities, NaNs and signed zeros pass unchanged. */
+inline ravo_c_complex ravo_to_c_complex(std::complex<double> z) {
+  __extension__ ravo_c_complex c;
+  __extension__ __real__ c = z.real();
+  __extension__ __imag__ c = z.imag();
+  return c;
+}
+
+inline std::complex<double> csqrt_scalar(std::complex<double> z) {
+  const ravo_c_complex w = csqrt_scalar(ravo_to_c_complex(z));
+  return {__extension__ __real__ w, __extension__ __imag__ w};
+}
+
+inline std::complex<double> cr_csqrt_scalar(std::complex<double> z) {
+  const ravo_c_complex w = cr_csqrt_scalar(ravo_to_c_complex(z));
+  return {__extension__ __real__ w, __extension__ __imag__ w};
 }
 #endif
 

@@ -33,14 +33,22 @@
 // Below 2^-1022 the grid is that of subnormals; in [2^-1023, 2^-1022) it is
 // kept at 53 bits, where the tininess of the 53-bit rounding with unbounded
 // exponent (x86's underflow rule) can change.
+//
+// The x87 paths run in the kernel's environment (fp_environment.h), as
+// csqrt_scalar's do; the slow path's flag handling below is relative to the
+// status word at the start of that computation.
+#include "../internal/build_guard.h"
+// First, so that an unsupported build stops at its own message.
 #include <cstdint>
 #include <cstring>
 
 #include "../internal/cr_exact_decision.h"
 #include "../internal/csqrt_special.h"
 #include "../internal/extended_kernel.h"
+#include "../internal/fp_environment.h"
 #include "../internal/libm_internal.h"
 #include "../internal/scalar_primitives.h"
+#include "../internal/subnormal_operand.h"
 #include "ravo_libm.h"
 
 namespace {
@@ -55,15 +63,10 @@ struct Margins {
 constexpr Margins kNearestMargins{2, 3};
 constexpr Margins kDirectedMargins{5, 7};
 
-constexpr std::uint16_t kRoundingControl = 0x0C00;  // x87 control word, 00 = to nearest
-constexpr std::uint16_t kFlagBits = 0x3F;           // x87 status word: IE DE ZE OE UE PE
+constexpr std::uint16_t kFlagBits = 0x3F;  // x87 status word: IE DE ZE OE UE PE
 constexpr std::uint16_t kUnderflowFlag = 0x10, kInexactFlag = 0x20;
 
-inline std::uint16_t x87_control_word() {
-  std::uint16_t cw;
-  asm volatile("fnstcw %0" : "=m"(cw));
-  return cw;
-}
+inline bool is_nearest(std::uint16_t cw) { return (cw & kRoundingControl) == 0; }
 
 inline std::uint16_t x87_status_word() {
   std::uint16_t sw;
@@ -228,8 +231,8 @@ inline ExtendedRoot signed_root(double x, double y) {
   return {root.big * kSign[x_negative & y_negative], root.small};
 }
 
-// x, y finite and non-zero.
-inline Parts __ravo_internal_cr_csqrt(double x, double y) {
+// x, y finite and non-zero; cw is the x87 control word, a standard one.
+inline Parts __ravo_internal_cr_csqrt(double x, double y, std::uint16_t cw) {
   const std::uint16_t status_at_entry = x87_status_word();
   const ExtendedRoot root = signed_root(x, y);
   // Rounded before the test, from the registers; the slow path puts back
@@ -237,48 +240,81 @@ inline Parts __ravo_internal_cr_csqrt(double x, double y) {
   // warrant.
   const double t = round_part(root.big), q = round_part(root.small);
   if (!both_roundings_are_certain(low_significand_bits(root.big, root.small))) [[unlikely]]
-    return decide_rounding(x, y, (x87_control_word() & kRoundingControl) == 0, status_at_entry);
+    return decide_rounding(x, y, is_nearest(cw), status_at_entry);
   const std::uint64_t pick_q = 0 - (std::bit_cast<std::uint64_t>(x) >> 63);  // all ones for x < 0
   const std::uint64_t tb = std::bit_cast<std::uint64_t>(t), qb = std::bit_cast<std::uint64_t>(q);
   return {std::bit_cast<double>((qb & pick_q) | (tb & ~pick_q)), std::bit_cast<double>((tb & pick_q) | (qb & ~pick_q))};
 }
 
-// sqrt(a) rounded the other way in the upward and downward modes: what a
-// negative part -sqrt(a) needs, given s = sqrt(a) rounded in the mode. An
-// inexact s is one step from the other rounding; an exact one has at most
-// 27 significant bits, so its square is exact in extended.
-inline double other_rounding(double s, double a) {
-  const std::uint32_t mxcsr_mode = (__builtin_ia32_stmxcsr() >> 13) & 3;  // 1 down, 2 up
-  if (mxcsr_mode == 0 || mxcsr_mode == 3) return s;
-  const std::uint64_t bits = std::bit_cast<std::uint64_t>(s);
-  const bool exact = (bits & 0x3FFFFFFu) == 0 && static_cast<long double>(s) * s == static_cast<long double>(a);
-  if (exact) return s;
-  return std::bit_cast<double>(mxcsr_mode == 2 ? bits - 1 : bits + 1);
+// s * s == a exactly, for positive normal s and a, in integers (an x87
+// product would round at a lowered precision control). A square of at most
+// 53 significant bits has a root of at most 27.
+inline bool is_square_of(double s, double a) {
+  constexpr std::uint64_t kFraction = (std::uint64_t{1} << 52) - 1, kImplicit = std::uint64_t{1} << 52;
+  const std::uint64_t s_bits = std::bit_cast<std::uint64_t>(s), a_bits = std::bit_cast<std::uint64_t>(a);
+  if (s_bits & 0x3FFFFFFu) return false;
+  // Both sides as an odd integer times a power of two.
+  const std::uint64_t root = ((s_bits & kFraction) | kImplicit) >> 26;
+  const std::uint64_t square = root * root;  // below 2^54
+  const int square_exponent = 2 * (static_cast<int>(s_bits >> 52) - 1023 - 26);
+  const std::uint64_t a_significand = (a_bits & kFraction) | kImplicit;
+  const int a_exponent = static_cast<int>(a_bits >> 52) - 1023 - 52;
+  const int square_zeros = __builtin_ctzll(square), a_zeros = __builtin_ctzll(a_significand);
+  return square >> square_zeros == a_significand >> a_zeros &&
+         square_exponent + square_zeros == a_exponent + a_zeros;
 }
 
-// x and y finite, one of them ±0. Each root is one binary64 square root, so
-// it is correctly rounded; never tiny (at least 2^-537).
-Parts cr_axis_result(double x, double y) {
+// sqrt(a) rounded the other way in the upward and downward modes: what a
+// negative part -sqrt(a) needs, given s = sqrt(a) rounded in the mode of cw.
+// An inexact s is one step from the other rounding.
+inline double other_rounding(double s, double a, std::uint16_t cw) {
+  const unsigned mode = (cw & kRoundingControl) >> 10;  // 1 down, 2 up
+  if (mode == 0 || mode == 3 || is_square_of(s, a)) return s;
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(s);
+  return std::bit_cast<double>(mode == 2 ? bits - 1 : bits + 1);
+}
+
+// x and y finite, one of them ±0; SSE arithmetic in the mode of cw, which
+// MXCSR agrees with. Each root is one binary64 square root of a normal
+// operand o times an exact scale c, so it is correctly rounded; never tiny
+// (at least 2^-537). Zero and signs come from the bits, which DAZ leaves
+// alone.
+Parts cr_axis_result(double x, double y, std::uint16_t cw) {
   const bool y_negative = high_word(y) >> 31;
-  if (x != ZEROA) {
-    // csqrt(x ± 0i) = sqrt(x) ± 0i for x > 0, +0 ± i sqrt(-x) for x < 0.
+  if (magnitude_bits(x) != 0) {
+    // csqrt(x ± 0i) = sqrt(x) ± 0i for x > 0, +0 ± i sqrt(-x) for x < 0,
+    // with sqrt(m 2^-1074) = sqrt(m) 2^-537 for a subnormal x.
     const double a = fabs_scalar(x);
-    const double s = sqrt_scalar(a);
-    if (!(high_word(x) >> 31)) return {s, y_negative ? NZEROA : ZEROA};
-    return {ZEROA, y_negative ? -other_rounding(s, a) : s};
+    double o = a, c = 1.0;
+    if (is_below_normal(a)) [[unlikely]] {
+      o = in_subnormal_units(a);
+      c = kSubnormalRootScale;
+    }
+    const double s = sqrt_scalar(o);
+    if (!(high_word(x) >> 31)) return {s * c, y_negative ? NZEROA : ZEROA};
+    return {ZEROA, y_negative ? -(other_rounding(s, o, cw) * c) : s * c};
   }
   // csqrt(±0 + iy) = sqrt(|y|/2) (1 ± i): computed as sqrt(2|y|)/2, both
-  // scalings exact (2|y| below 2^1024, the root far above the subnormals),
-  // or for the largest |y| as sqrt(|y|/2), exact halving.
+  // scalings exact (2|y| below 2^1024, the root far above the subnormals);
+  // for the largest |y| as sqrt(|y|/2), exact halving; for a subnormal
+  // |y| = m 2^-1074 as sqrt(2m) 2^-538.
   const double a = fabs_scalar(y);
-  if (a == ZEROA) return {ZEROA, y};
-  const bool huge = a >= 0x1p1023;
-  const double scaled = huge ? a * 0.5 : a * 2.0;
-  const double s = sqrt_scalar(scaled);
-  const double re = huge ? s : s * 0.5;
+  if (magnitude_bits(a) == 0) return {ZEROA, y};
+  double o, c;
+  if (a >= 0x1p1023) {
+    o = a * 0.5;
+    c = 1.0;
+  } else if (is_below_normal(a)) [[unlikely]] {
+    o = 2.0 * in_subnormal_units(a);
+    c = 0x1p-538;
+  } else {
+    o = a * 2.0;
+    c = 0.5;
+  }
+  const double s = sqrt_scalar(o);
+  const double re = s * c;
   if (!y_negative) return {re, re};
-  const double other = other_rounding(s, scaled);
-  return {re, -(huge ? other : other * 0.5)};
+  return {re, -(other_rounding(s, o, cw) * c)};
 }
 
 }  // namespace
@@ -290,21 +326,29 @@ Parts cr_axis_result(double x, double y) {
 extern "C" int __ravo_internal_cr_csqrt_path(double x, double y) {
   const ExtendedRoot root = signed_root(x, y);
   if (both_roundings_are_certain(low_significand_bits(root.big, root.small))) return 0;
-  const bool nearest = (x87_control_word() & kRoundingControl) == 0;
+  const bool nearest = is_nearest(x87_control_word());
   const Margins m = nearest ? kNearestMargins : kDirectedMargins;
   const bool certain = rounding_is_certain(root.big, m.big, nearest) && rounding_is_certain(root.small, m.small, nearest);
   return certain ? 1 : 2;
 }
 
-extern "C" ravo_complex_double cr_csqrt_scalar(ravo_complex_double z) {
-  const double x = z.real();
-  const double y = z.imag();
+extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) {
+  const auto [x, y] = parts_of(z);
   Parts w;
-  if (is_general(x, y)) [[likely]]
-    w = __ravo_internal_cr_csqrt(x, y);
-  else if (is_finite_pair(x, y))
-    w = cr_axis_result(x, y);
-  else
+  if (is_general(x, y)) [[likely]] {
+    const std::uint16_t cw = x87_control_word();
+    if (x87_is_standard(cw)) [[likely]]
+      w = __ravo_internal_cr_csqrt(x, y, cw);
+    else
+      w = in_standard_environment(cw, x, y, [](double a, double b, std::uint16_t c) { return __ravo_internal_cr_csqrt(a, b, c); });
+  } else if (is_finite_pair(x, y)) {
+    const std::uint16_t cw = x87_control_word();
+    if (environment_is_standard(cw, sse_control_word()))
+      w = cr_axis_result(x, y, cw);
+    else
+      w = in_standard_environment(cw, x, y, [](double a, double b, std::uint16_t c) { return cr_axis_result(a, b, c); });
+  } else {
     w = special_result(x, y);
-  return {w.re, w.im};
+  }
+  return to_c_complex(w);
 }

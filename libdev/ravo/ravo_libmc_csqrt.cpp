@@ -6,6 +6,8 @@
 // no scaling, no paths by magnitude. Everything else is settled by bit tests,
 // comparisons with zero and one-line formulas. Every path ends in the
 // underflow signal, which raises underflow when a result part is subnormal.
+// The x87 paths run in the kernels' environment (fp_environment.h): one
+// read of the control word and one comparison, and a cold path otherwise.
 //
 // Accuracy against MPC, 6 x 10^6 samples per mode (csqrt-accuracy):
 //   nearest: max observed 0.5008 ulp, 99.95 % of pairs correctly rounded; not
@@ -17,23 +19,30 @@
 //     other way.
 // The extended intermediates bound the excess over the final rounding by a
 // few thousandths of an ulp.
+#include "../internal/build_guard.h"
+// First, so that an unsupported build stops at its own message.
 #include <algorithm>
 
 #include "../internal/csqrt_special.h"
 #include "../internal/extended_kernel.h"
+#include "../internal/fp_environment.h"
 #include "../internal/libm_internal.h"
 #include "../internal/scalar_primitives.h"
+#include "../internal/subnormal_operand.h"
 #include "ravo_libm.h"
 
 namespace {
 
-// Raises underflow and inexact, nothing else. The empty asm hides the value
-// from the optimiser so the product is formed at run time; the volatile
-// scratch keeps it from being discarded.
+// Raises underflow and inexact, nothing else, also under FTZ (which flushes
+// the product and raises both). A volatile asm, so the product is formed
+// at run time and never dropped although nothing reads it.
 [[gnu::noinline, gnu::cold]] void raise_underflow() {
   double tiny = _DBL_MIN_NORMAL;
-  asm("" : "+x"(tiny));
-  [[maybe_unused]] volatile double scratch = tiny * tiny;
+#ifdef __AVX__
+  asm volatile("vmulsd %0, %0, %0" : "+x"(tiny));
+#else
+  asm volatile("mulsd %0, %0" : "+x"(tiny));
+#endif
 }
 
 // Every path ends here. Only a subnormal part signals; a part that rounded
@@ -63,13 +72,19 @@ Parts __ravo_internal_csqrt(double x, double y) {
   return {re, im};
 }
 
-// x and y finite, one of them ±0.
+[[gnu::noinline, gnu::cold]] double subnormal_root(double a) {
+  return sqrt_scalar(in_subnormal_units(a)) * kSubnormalRootScale;
+}
+
+// x and y finite, one of them ±0. Zero and sign are read from the bits:
+// under DAZ a subnormal x compares equal to zero.
 Parts axis_result(double x, double y) {
-  if (x != ZEROA) {
+  if (magnitude_bits(x) != 0) {
     // y = ±0. csqrt(x ± 0i) = sqrt(x) ± 0i for x > 0, and +0 ± i sqrt(-x)
     // for x < 0; -x = |x| is exact. Selected, not branched on.
-    const double t = sqrt_scalar(fabs_scalar(x));
-    const bool x_negative = x < ZEROA;
+    const double a = fabs_scalar(x);
+    const double t = is_below_normal(a) ? subnormal_root(a) : sqrt_scalar(a);
+    const bool x_negative = high_word(x) >> 31;
     return {x_negative ? ZEROA : t, copysign_scalar(x_negative ? t : ZEROA, y)};
   }
   // csqrt(±0 + iy) = sqrt(|y|/2) (1 ± i), with the sign of y; ±0 for y = ±0.
@@ -80,18 +95,28 @@ Parts axis_result(double x, double y) {
 
 }  // namespace
 
-extern "C" ravo_complex_double csqrt_scalar(ravo_complex_double z) {
-  const double x = z.real();
-  const double y = z.imag();
+extern "C" ravo_c_complex csqrt_scalar(ravo_c_complex z) {
+  const auto [x, y] = parts_of(z);
   // The classes are disjoint, so testing the general case first changes no
-  // result and no flag; each test is one comparison for both parts.
+  // result and no flag; each test is one comparison for both parts. The
+  // special values need no environment: bit tests and one product whose
+  // rounding and precision cannot matter.
   Parts w;
-  if (is_general(x, y)) [[likely]]
-    w = __ravo_internal_csqrt(x, y);
-  else if (is_finite_pair(x, y))
-    w = axis_result(x, y);
-  else
+  if (is_general(x, y)) [[likely]] {
+    const std::uint16_t cw = x87_control_word();
+    if (x87_is_standard(cw)) [[likely]]
+      w = __ravo_internal_csqrt(x, y);
+    else
+      w = in_standard_environment(cw, x, y, [](double a, double b, std::uint16_t) { return __ravo_internal_csqrt(a, b); });
+  } else if (is_finite_pair(x, y)) {
+    const std::uint16_t cw = x87_control_word();
+    if (environment_is_standard(cw, sse_control_word()))
+      w = axis_result(x, y);
+    else
+      w = in_standard_environment(cw, x, y, [](double a, double b, std::uint16_t) { return axis_result(a, b); });
+  } else {
     w = special_result(x, y);
+  }
   signal_underflow_if_subnormal(w.re, w.im);
-  return {w.re, w.im};
+  return to_c_complex(w);
 }

@@ -69,7 +69,7 @@ std::string show_bits(double re, double im) {
 
 void print_root(double x, double y, const Options& opt) {
   const auto [w, flags] =
-      ravo_tools::call_in_mode(opt.correctly_rounded ? cr_csqrt_scalar : csqrt_scalar, x, y, opt.rounding);
+      ravo_tools::call_in_mode(opt.correctly_rounded ? ravo_tools::CsqrtFunction{cr_csqrt_scalar} : ravo_tools::CsqrtFunction{csqrt_scalar}, x, y, opt.rounding);
   std::cout << (opt.correctly_rounded ? "cr_csqrt(" : "csqrt(") << ravo_cli::echo_number(x) << ", " << ravo_cli::echo_number(y) << ")\n"
             << "  decimal  " << show("%.17g %+.17gi", w.real(), w.imag()) << "\n"
             << "  hex      " << show("%a %+ai", w.real(), w.imag()) << "\n"

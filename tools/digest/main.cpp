@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
   const bool cr = argc > 1 && std::string(argv[1]) == "--cr";
   const int first = cr ? 2 : 1;
   const std::size_t random_pairs = argc > first ? std::strtoull(argv[first], nullptr, 10) : 1000000;
-  const ravo_tools::CsqrtFunction f = cr ? cr_csqrt_scalar : csqrt_scalar;
+  const ravo_tools::CsqrtFunction f = cr ? ravo_tools::CsqrtFunction{cr_csqrt_scalar} : ravo_tools::CsqrtFunction{csqrt_scalar};
   const auto pairs = corpus(random_pairs);
   constexpr int kFlags = FE_INVALID | FE_INEXACT | FE_UNDERFLOW | FE_OVERFLOW | FE_DIVBYZERO;
   Digest all;

@@ -1,0 +1,103 @@
+// The caller's floating-point environment, read once per call, and the one
+// way the library computes when it is not the environment the kernels are
+// written for.
+//
+// The x87 kernels need the precision control at 64 bits (at 24 or 53 bits
+// every x87 operation rounds to that width) and every x87 exception masked
+// (an unmasked one traps at the next x87 instruction, a store that is then
+// skipped, and the x87 stack is left as it was). The axis cases compute in
+// SSE, whose rounding mode must be the x87 one: the library follows the
+// x87 rounding control everywhere, the mode fegetround reports (fesetround
+// sets both units; _MM_SET_ROUNDING_MODE only the SSE one).
+//
+// Anything else takes in_standard_environment: the same computation with
+// the caller's x87 rounding mode in both units, 64-bit precision and every
+// exception masked, then the caller's control words back, then the flags
+// the computation raised. An unmasked one traps there, at the fwait, with
+// the x87 stack empty and both control words as the caller set them.
+// FTZ and DAZ are left as they are: the x87 unit ignores them and the SSE
+// steps never see a subnormal operand.
+#ifndef RAVO_FP_ENVIRONMENT_H
+#define RAVO_FP_ENVIRONMENT_H
+
+#include <cstdint>
+
+#include "csqrt_special.h"
+
+namespace {
+
+// x87 control word: exception masks (bits 0-5), precision control (8-9,
+// 11 = 64 bits), rounding control (10-11, 00 = to nearest).
+constexpr std::uint16_t kX87Masks = 0x003F;
+constexpr std::uint16_t kX87Precision64 = 0x0300;
+constexpr std::uint16_t kRoundingControl = 0x0C00;
+constexpr std::uint16_t kStandardX87 = kX87Masks | kX87Precision64;
+// x87 status word: the flags, in the masks' bit positions.
+constexpr std::uint16_t kX87Flags = 0x003F;
+// MXCSR: flags (bits 0-5), masks (7-12), rounding control (13-14), in the
+// x87 encoding three bits higher.
+constexpr std::uint32_t kSseFlags = 0x003F, kSseDenormalFlag = 0x0002;
+constexpr std::uint32_t kSseMasks = 0x1F80, kSseRounding = 0x6000;
+constexpr int kSseRoundingShift = 3;
+
+inline std::uint16_t x87_control_word() {
+  std::uint16_t cw;
+  asm volatile("fnstcw %0" : "=m"(cw));
+  return cw;
+}
+
+inline std::uint32_t sse_control_word() {
+  std::uint32_t mxcsr;
+  asm volatile("stmxcsr %0" : "=m"(mxcsr));
+  return mxcsr;
+}
+
+// The x87 kernels' environment, in one comparison (in 32 bits: a 16-bit
+// immediate would cost a length-changing prefix).
+inline bool x87_is_standard(std::uint16_t cw) { return (~std::uint32_t{cw} & kStandardX87) == 0; }
+
+// The same, and the SSE rounding mode equal to the x87 one; one comparison.
+inline bool environment_is_standard(std::uint16_t cw, std::uint32_t mxcsr) {
+  const std::uint32_t sse_rounding = (mxcsr >> kSseRoundingShift) & kRoundingControl;
+  return ((cw & (kStandardX87 | kRoundingControl)) ^ sse_rounding) == kStandardX87;
+}
+
+// What fnstenv stores in 64-bit mode (28 bytes).
+struct X87Environment {
+  std::uint16_t control, pad0, status, pad1;
+  std::uint32_t rest[5];
+};
+
+// body(x, y, cw) computed in the standard environment with the caller's
+// rounding mode; cw is the x87 control word it runs under. x and y pass
+// through the asm that sets the environment, and the results through the
+// one that reads the flags, so no step of body can move across either.
+template <typename Body>
+[[gnu::noinline, gnu::cold]] Parts in_standard_environment(std::uint16_t caller_cw, double x, double y, Body body) {
+  X87Environment caller;
+  std::uint32_t caller_mxcsr;
+  asm volatile("fnstenv %0\n\tstmxcsr %1" : "=m"(caller), "=m"(caller_mxcsr));
+  const std::uint16_t cw = static_cast<std::uint16_t>((caller_cw & kRoundingControl) | kStandardX87);
+  // Same FTZ and DAZ, flags clear, masks set, the x87 rounding mode.
+  const std::uint32_t mxcsr = (caller_mxcsr & ~(kSseFlags | kSseRounding)) | kSseMasks |
+                              (static_cast<std::uint32_t>(cw & kRoundingControl) << kSseRoundingShift);
+  asm volatile("fnclex\n\tfldcw %2\n\tldmxcsr %3" : "+x"(x), "+x"(y) : "m"(cw), "m"(mxcsr) : "memory");
+
+  Parts w = body(x, y, cw);
+
+  std::uint16_t status;
+  std::uint32_t mxcsr_after;
+  asm volatile("fnstsw %0\n\tstmxcsr %1" : "=m"(status), "=m"(mxcsr_after), "+x"(w.re), "+x"(w.im) : : "memory");
+  // Every raised flag goes to the x87 status word, where fetestexcept sees
+  // it as well as in MXCSR and where fldenv arms the trap of an unmasked
+  // one; fwait delivers it. The SSE denormal flag is no IEEE flag and the
+  // x87 denormal mask does not govern it.
+  caller.status = static_cast<std::uint16_t>(caller.status | (status & kX87Flags) |
+                                             (mxcsr_after & (kSseFlags & ~kSseDenormalFlag)));
+  asm volatile("ldmxcsr %1\n\tfldenv %0\n\tfwait" : : "m"(caller), "m"(caller_mxcsr) : "memory");
+  return w;
+}
+
+}  // namespace
+
+#endif

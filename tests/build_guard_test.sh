@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds the library cannot produce: each option or target below compiles to
+# wrong results, so compiling a library source must stop at its #error, and
+# configuring with fast-math must stop in CMake. The control row (the
+# library's own options) must compile, so a broken command cannot pass.
+# Arguments: C++ compiler, source folder, scratch folder.
+set -euo pipefail
+cxx=$1 src=$2 work=$3
+rm -rf "$work" && mkdir -p "$work"
+base=(-std=c++20 -fsyntax-only -fno-math-errno -frounding-math)
+source=$src/libdev/ravo/ravo_libmc_csqrt.cpp
+failed=0
+
+expect() {  # expected outcome (ok|error), message fragment, options...
+  local want=$1 fragment=$2; shift 2
+  if "$cxx" "${base[@]}" "$@" "$source" >"$work/out" 2>&1; then got=ok; else got=error; fi
+  if [[ $got != "$want" ]] || { [[ $want == error ]] && ! grep -q -- "$fragment" "$work/out"; }; then
+    echo "FAIL: $* gave $got, want $want ($fragment)"; head -5 "$work/out"; failed=1
+  else
+    echo "ok: ${*:-(library options)} -> $want"
+  fi
+}
+
+expect ok ""
+expect error "x87 80-bit" -mlong-double-64
+expect error "x87 80-bit" -mlong-double-128
+expect error "fast-math" -ffast-math
+expect error "fast-math" -ffinite-math-only
+expect error "no-math-errno" -fmath-errno
+if "$cxx" -mfpmath=387 -x c++ -fsyntax-only /dev/null 2>/dev/null; then
+  expect error "FLT_EVAL_METHOD" -mfpmath=387
+fi
+
+if cmake -S "$src" -B "$work/fast-math" -DCMAKE_CXX_FLAGS=-Ofast -DRAVO_BUILD_TESTS=OFF -DRAVO_BUILD_TOOLS=OFF \
+     >"$work/out" 2>&1 || ! grep -q "cannot be built with -Ofast" "$work/out"; then
+  echo "FAIL: configuring with -Ofast did not stop with the message"; failed=1
+else
+  echo "ok: configuring with -Ofast stops"
+fi
+exit $failed

@@ -1,0 +1,206 @@
+// Both functions in the environments a caller may set: x87 precision control
+// at 24 and 53 bits, one trap enabled at a time, FTZ, DAZ, an SSE rounding
+// mode that differs from the x87 one. For every argument of the grid in all
+// four rounding modes (the x87 mode; fesetround sets both, then the
+// environment is changed):
+//   - the results and flags are those of the same call in the default
+//     environment (FTZ and DAZ included, as the README states);
+//   - the x87 control word, MXCSR's controls and the x87 tag word are as
+//     before the call;
+//   - an enabled trap fires exactly when the default call raises its flag,
+//     inside the library (the faulting instruction is in its text), before
+//     the call returns, with the caller's control words in force and the x87
+//     stack empty.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <ucontext.h>
+
+#include <cfloat>
+#include <cmath>
+#include <csetjmp>
+#include <csignal>
+#include <limits>
+
+#include "support/fp_case.h"
+
+namespace ravo_test {
+namespace {
+
+using CFunction = ravo_c_complex (*)(ravo_c_complex);
+
+struct FpState {
+  std::uint16_t control, tag;
+  std::uint32_t mxcsr;
+};
+
+constexpr std::uint32_t kMxcsrControls = 0xFFC0;  // DAZ, masks, rounding, FTZ
+constexpr std::uint16_t kAllEmpty = 0xFFFF;
+
+FpState fp_state() {
+  struct {
+    std::uint16_t control, pad0, status, pad1, tag, pad2;
+    std::uint32_t rest[4];
+  } env;
+  std::uint32_t mxcsr;
+  // fnstenv masks every x87 exception; fldenv puts the word back.
+  asm volatile("fnstenv %0\n\tfldenv %0\n\tstmxcsr %1" : "=m"(env), "=m"(mxcsr));
+  return {env.control, env.tag, mxcsr};
+}
+
+void set_x87_control(std::uint16_t cw) { asm volatile("fldcw %0" : : "m"(cw)); }
+void set_mxcsr(std::uint32_t m) { asm volatile("ldmxcsr %0" : : "m"(m)); }
+
+// The environments, each applied after fesetround(mode) and cleared flags.
+struct Environment {
+  const char* name;
+  int trap;  // the FE_ flag whose trap is enabled, or 0
+  void (*apply)(int mode);
+};
+
+void precision(std::uint16_t pc) { set_x87_control(static_cast<std::uint16_t>((fp_state().control & ~0x300) | pc)); }
+
+const Environment kEnvironments[] = {
+    {"precision 24", 0, [](int) { precision(0x000); }},
+    {"precision 53", 0, [](int) { precision(0x200); }},
+    {"underflow trap", FE_UNDERFLOW, [](int) { feenableexcept(FE_UNDERFLOW); }},
+    {"inexact trap", FE_INEXACT, [](int) { feenableexcept(FE_INEXACT); }},
+    {"invalid trap", FE_INVALID, [](int) { feenableexcept(FE_INVALID); }},
+    {"FTZ", 0, [](int) { set_mxcsr(fp_state().mxcsr | 0x8000); }},
+    {"DAZ", 0, [](int) { set_mxcsr(fp_state().mxcsr | 0x0040); }},
+    // MXCSR's rounding control three bits above the x87 one; XOR with 3
+    // pairs nearest with toward zero and down with up.
+    {"SSE rounding differs", 0, [](int mode) { set_mxcsr((fp_state().mxcsr & ~0x6000u) | ((mode ^ 0xC00) << 3)); }},
+};
+
+const double kSubnormal = std::numeric_limits<double>::denorm_min();
+const double kInf = INFINITY;
+const double kQuietNaN = from_bits(0x7FF8000000000123);
+const double kSignallingNaN = from_bits(0x7FF4000000000ABC);
+
+// Special, axis, subnormal and general arguments; each one reaches a path
+// that a changed environment could break (comments name the path).
+const struct {
+  double x, y;
+} kArguments[] = {
+    // Specials whose sign decides the result: y subnormal (DAZ).
+    {-kInf, -kSubnormal}, {kInf, -kSubnormal}, {-kInf, 3 * kSubnormal}, {kInf, 2},
+    // NaN rows: invalid for a signalling operand.
+    {kQuietNaN, 1}, {1, kSignallingNaN}, {kSignallingNaN, 2}, {-kInf, kQuietNaN}, {kInf, kSignallingNaN},
+    {kSignallingNaN, -kInf},
+    // Real axis (SSE root), imaginary axis (x87 root in csqrt_scalar).
+    {4, 0}, {-4, -0.0}, {2, -0.0}, {-2, 0}, {-3, -0.0}, {DBL_MAX, 0}, {-DBL_MAX, -0.0}, {0, 8}, {-0.0, -2},
+    {0, 3}, {0, -DBL_MAX}, {-0.0, 0}, {0x1p-1022, -0.0}, {0, 0x1p-1022},
+    // Axes with a subnormal part.
+    {kSubnormal, -0.0}, {-kSubnormal, 0}, {3 * kSubnormal, 0}, {-5 * kSubnormal, -0.0},
+    {0, kSubnormal}, {-0.0, -3 * kSubnormal}, {0, 0x1.8p-1023}, {-0.0, -0x1p-1023},
+    // Subnormal results and operands in the kernel; tininess boundaries.
+    {4, 0x1p-1060}, {-4, 0x1p-1070}, {-4, -kSubnormal}, {-4, -0x1p-1073}, {kSubnormal, kSubnormal},
+    {-kSubnormal, 3e-320}, {4, 0x1p-1020}, {4, 0x1.8p-1021}, {0x1p-1073, 1},
+    // General: exact roots, double rounding, the slow path's exact decision.
+    {1, 1}, {3, 4}, {-3, 4}, {-3, -5}, {2, -3}, {0.1, -0.7}, {-DBL_MAX, DBL_MAX},
+    {DBL_MAX, from_bits(0x399FB671ABF55062)}, {0, from_bits(0x400119826714c7c7)},
+    {1 + 0x1p-25, 0x1p-25 + 0x1p-51}, {4, 0x1p-1000},
+};
+
+// What the SIGFPE handler saw.
+struct Trap {
+  std::uintptr_t address;
+  std::uint16_t control;
+  std::uint8_t abridged_tag;  // one bit per register in use
+  std::uint32_t mxcsr;
+};
+sigjmp_buf g_jump;
+Trap g_trap;
+
+void on_sigfpe(int, siginfo_t*, void* context) {
+  const auto* uc = static_cast<const ucontext_t*>(context);
+  g_trap = {static_cast<std::uintptr_t>(uc->uc_mcontext.gregs[REG_RIP]), uc->uc_mcontext.fpregs->cwd,
+            static_cast<std::uint8_t>(uc->uc_mcontext.fpregs->ftw), uc->uc_mcontext.fpregs->mxcsr};
+  siglongjmp(g_jump, 1);
+}
+
+struct Observed {
+  Outcome outcome;
+  FpState before, after;
+  bool trapped, returned_first;
+};
+
+// One call in the environment; a trap leaves by siglongjmp. A trap that the
+// call left pending in the x87 unit fires at the fwait after the return,
+// which the returned_first mark tells apart.
+Observed call_in(CFunction f, double x, double y, int mode, const Environment& env) {
+  std::fesetround(mode);
+  std::feclearexcept(FE_ALL_EXCEPT);
+  env.apply(mode);
+  Observed o{};
+  o.before = fp_state();
+  volatile bool returned_first = false;
+  if (sigsetjmp(g_jump, 1) == 0) {
+    const ravo_c_complex w = f(ravo_to_c_complex({x, y}));
+    returned_first = true;
+    asm volatile("fwait");
+    o.after = fp_state();
+    o.outcome = {to_bits(__extension__ __real__ w), to_bits(__extension__ __imag__ w),
+                 std::fetestexcept(FE_ALL_EXCEPT) & kAllFlags};
+  } else {
+    o.trapped = true;
+  }
+  o.returned_first = returned_first;
+  std::fesetenv(FE_DFL_ENV);
+  return o;
+}
+
+std::uintptr_t library_base() {
+  Dl_info info{};
+  dladdr(dlsym(RTLD_DEFAULT, "csqrt_scalar"), &info);
+  return reinterpret_cast<std::uintptr_t>(info.dli_fbase);
+}
+
+bool in_library(std::uintptr_t address) {
+  Dl_info info{};
+  return dladdr(reinterpret_cast<void*>(address), &info) != 0 &&
+         reinterpret_cast<std::uintptr_t>(info.dli_fbase) == library_base();
+}
+
+void check_every_environment(CFunction f, Outcome (*in_default)(double, double, int)) {
+  struct sigaction action {}, previous{};
+  action.sa_sigaction = on_sigfpe;
+  action.sa_flags = SA_SIGINFO;
+  sigemptyset(&action.sa_mask);
+  ASSERT_EQ(sigaction(SIGFPE, &action, &previous), 0);
+  ASSERT_NE(library_base(), 0u);
+  for (const auto& a : kArguments) {
+    for (int mode : kRoundingModes) {
+      const Outcome want = in_default(a.x, a.y, mode);
+      for (const Environment& env : kEnvironments) {
+        SCOPED_TRACE(testing::Message() << std::hexfloat << a.x << " " << a.y << " " << mode_name(mode) << ", "
+                                        << env.name << ", default " << want);
+        const Observed o = call_in(f, a.x, a.y, mode, env);
+        if (env.trap != 0) {
+          EXPECT_EQ(o.trapped, (want.flags & env.trap) != 0);
+          if (o.trapped) {
+            EXPECT_FALSE(o.returned_first) << "trap fired after the call returned";
+            EXPECT_TRUE(in_library(g_trap.address)) << "trap outside the library";
+            EXPECT_EQ(g_trap.control, o.before.control);
+            EXPECT_EQ(g_trap.mxcsr & kMxcsrControls, o.before.mxcsr & kMxcsrControls);
+            EXPECT_EQ(g_trap.abridged_tag, 0) << "x87 registers in use at the trap";
+            continue;
+          }
+        }
+        ASSERT_FALSE(o.trapped) << "unexpected trap";
+        EXPECT_EQ(o.outcome, want);
+        EXPECT_EQ(o.after.control, o.before.control);
+        EXPECT_EQ(o.after.mxcsr & kMxcsrControls, o.before.mxcsr & kMxcsrControls);
+        EXPECT_EQ(o.after.tag, kAllEmpty);
+      }
+    }
+  }
+  sigaction(SIGFPE, &previous, nullptr);
+}
+
+TEST(Environment, CsqrtAsInTheDefaultEnvironment) { check_every_environment(csqrt_scalar, run_csqrt); }
+
+TEST(Environment, CrCsqrtAsInTheDefaultEnvironment) { check_every_environment(cr_csqrt_scalar, run_cr_csqrt); }
+
+}  // namespace
+}  // namespace ravo_test
