@@ -67,9 +67,11 @@ const Environment kEnvironments[] = {
     {"invalid trap", FE_INVALID, [](int) { feenableexcept(FE_INVALID); }},
     {"FTZ", 0, [](int) { set_mxcsr(fp_state().mxcsr | 0x8000); }},
     {"DAZ", 0, [](int) { set_mxcsr(fp_state().mxcsr | 0x0040); }},
-    // MXCSR's rounding control three bits above the x87 one; XOR with 3
-    // pairs nearest with toward zero and down with up.
-    {"SSE rounding differs", 0, [](int mode) { set_mxcsr((fp_state().mxcsr & ~0x6000u) | ((mode ^ 0xC00) << 3)); }},
+    // MXCSR's rounding control three bits above the x87 one; XOR with 1, 2
+    // and 3 pairs every mode with each of the other three.
+    {"SSE rounding differs (^1)", 0, [](int mode) { set_mxcsr((fp_state().mxcsr & ~0x6000u) | ((mode ^ 0x400) << 3)); }},
+    {"SSE rounding differs (^2)", 0, [](int mode) { set_mxcsr((fp_state().mxcsr & ~0x6000u) | ((mode ^ 0x800) << 3)); }},
+    {"SSE rounding differs (^3)", 0, [](int mode) { set_mxcsr((fp_state().mxcsr & ~0x6000u) | ((mode ^ 0xC00) << 3)); }},
 };
 
 const double kSubnormal = std::numeric_limits<double>::denorm_min();
@@ -90,6 +92,10 @@ const struct {
     // Real axis (SSE root), imaginary axis (x87 root in csqrt_scalar).
     {4, 0}, {-4, -0.0}, {2, -0.0}, {-2, 0}, {-3, -0.0}, {DBL_MAX, 0}, {-DBL_MAX, -0.0}, {0, 8}, {-0.0, -2},
     {0, 3}, {0, -DBL_MAX}, {-0.0, 0}, {0x1p-1022, -0.0}, {0, 0x1p-1022},
+    // sqrt(1 + 2^-52) lies just below the midpoint under 1 + 2^-52 (x = S(S-1)
+    // for S = 2^52 + 1): an SSE root rounded upward is one step too high for
+    // the x87 mode's nearest.
+    {1 + 0x1p-52, 0}, {-1 - 0x1p-52, -0.0},
     // Axes with a subnormal part.
     {kSubnormal, -0.0}, {-kSubnormal, 0}, {3 * kSubnormal, 0}, {-5 * kSubnormal, -0.0},
     {0, kSubnormal}, {-0.0, -3 * kSubnormal}, {0, 0x1.8p-1023}, {-0.0, -0x1p-1023},

@@ -5,10 +5,11 @@
 // The x87 kernels need the precision control at 64 bits (at 24 or 53 bits
 // every x87 operation rounds to that width) and every x87 exception masked
 // (an unmasked one traps at the next x87 instruction, a store that is then
-// skipped, and the x87 stack is left as it was). The axis cases compute in
-// SSE, whose rounding mode must be the x87 one: the library follows the
+// skipped, and the x87 stack is left as it was). The library follows the
 // x87 rounding control everywhere, the mode fegetround reports (fesetround
-// sets both units; _MM_SET_ROUNDING_MODE only the SSE one).
+// sets both units; _MM_SET_ROUNDING_MODE only the SSE one): the axis cases'
+// SSE roots are moved to the x87 mode's rounding (root_in_mode.h), which is
+// cheaper than reading MXCSR on every call.
 //
 // Anything else takes in_standard_environment: the same computation with
 // the caller's x87 rounding mode in both units, 64-bit precision and every
@@ -55,12 +56,6 @@ inline std::uint32_t sse_control_word() {
 // The x87 kernels' environment, in one comparison (in 32 bits: a 16-bit
 // immediate would cost a length-changing prefix).
 inline bool x87_is_standard(std::uint16_t cw) { return (~std::uint32_t{cw} & kStandardX87) == 0; }
-
-// The same, and the SSE rounding mode equal to the x87 one; one comparison.
-inline bool environment_is_standard(std::uint16_t cw, std::uint32_t mxcsr) {
-  const std::uint32_t sse_rounding = (mxcsr >> kSseRoundingShift) & kRoundingControl;
-  return ((cw & (kStandardX87 | kRoundingControl)) ^ sse_rounding) == kStandardX87;
-}
 
 // What fnstenv stores in 64-bit mode (28 bytes).
 struct X87Environment {

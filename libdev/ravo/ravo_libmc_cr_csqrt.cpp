@@ -47,6 +47,7 @@
 #include "../internal/extended_kernel.h"
 #include "../internal/fp_environment.h"
 #include "../internal/libm_internal.h"
+#include "../internal/root_in_mode.h"
 #include "../internal/scalar_primitives.h"
 #include "../internal/subnormal_operand.h"
 #include "ravo_libm.h"
@@ -246,41 +247,14 @@ inline Parts __ravo_internal_cr_csqrt(double x, double y, std::uint16_t cw) {
   return {std::bit_cast<double>((qb & pick_q) | (tb & ~pick_q)), std::bit_cast<double>((tb & pick_q) | (qb & ~pick_q))};
 }
 
-// s * s == a exactly, for positive normal s and a, in integers (an x87
-// product would round at a lowered precision control). A square of at most
-// 53 significant bits has a root of at most 27.
-inline bool is_square_of(double s, double a) {
-  constexpr std::uint64_t kFraction = (std::uint64_t{1} << 52) - 1, kImplicit = std::uint64_t{1} << 52;
-  const std::uint64_t s_bits = std::bit_cast<std::uint64_t>(s), a_bits = std::bit_cast<std::uint64_t>(a);
-  if (s_bits & 0x3FFFFFFu) return false;
-  // Both sides as an odd integer times a power of two.
-  const std::uint64_t root = ((s_bits & kFraction) | kImplicit) >> 26;
-  const std::uint64_t square = root * root;  // below 2^54
-  const int square_exponent = 2 * (static_cast<int>(s_bits >> 52) - 1023 - 26);
-  const std::uint64_t a_significand = (a_bits & kFraction) | kImplicit;
-  const int a_exponent = static_cast<int>(a_bits >> 52) - 1023 - 52;
-  const int square_zeros = __builtin_ctzll(square), a_zeros = __builtin_ctzll(a_significand);
-  return square >> square_zeros == a_significand >> a_zeros &&
-         square_exponent + square_zeros == a_exponent + a_zeros;
-}
-
-// sqrt(a) rounded the other way in the upward and downward modes: what a
-// negative part -sqrt(a) needs, given s = sqrt(a) rounded in the mode of cw.
-// An inexact s is one step from the other rounding.
-inline double other_rounding(double s, double a, std::uint16_t cw) {
-  const unsigned mode = (cw & kRoundingControl) >> 10;  // 1 down, 2 up
-  if (mode == 0 || mode == 3 || is_square_of(s, a)) return s;
-  const std::uint64_t bits = std::bit_cast<std::uint64_t>(s);
-  return std::bit_cast<double>(mode == 2 ? bits - 1 : bits + 1);
-}
-
-// x and y finite, one of them ±0; SSE arithmetic in the mode of cw, which
-// MXCSR agrees with. Each root is one binary64 square root of a normal
-// operand o times an exact scale c, so it is correctly rounded; never tiny
-// (at least 2^-537). Zero and signs come from the bits, which DAZ leaves
-// alone.
+// x and y finite, one of them ±0. Each root is one binary64 square root of
+// a normal operand o, rounded as the x87 mode of cw says (a negative part
+// as the mirrored mode rounds its magnitude), times an exact scale c, so it
+// is correctly rounded; never tiny (at least 2^-537). Zero and signs come
+// from the bits, which DAZ leaves alone.
 Parts cr_axis_result(double x, double y, std::uint16_t cw) {
   const bool y_negative = high_word(y) >> 31;
+  const unsigned rounding = x87_rounding(cw), negative_rounding = mirrored_rounding(rounding);
   if (magnitude_bits(x) != 0) {
     // csqrt(x ± 0i) = sqrt(x) ± 0i for x > 0, +0 ± i sqrt(-x) for x < 0,
     // with sqrt(m 2^-1074) = sqrt(m) 2^-537 for a subnormal x.
@@ -291,8 +265,8 @@ Parts cr_axis_result(double x, double y, std::uint16_t cw) {
       c = kSubnormalRootScale;
     }
     const double s = sqrt_scalar(o);
-    if (!(high_word(x) >> 31)) return {s * c, y_negative ? NZEROA : ZEROA};
-    return {ZEROA, y_negative ? -(other_rounding(s, o, cw) * c) : s * c};
+    if (!(high_word(x) >> 31)) return {root_in_mode(s, o, rounding) * c, y_negative ? NZEROA : ZEROA};
+    return {ZEROA, y_negative ? -(root_in_mode(s, o, negative_rounding) * c) : root_in_mode(s, o, rounding) * c};
   }
   // csqrt(±0 + iy) = sqrt(|y|/2) (1 ± i): computed as sqrt(2|y|)/2, both
   // scalings exact (2|y| below 2^1024, the root far above the subnormals);
@@ -312,9 +286,9 @@ Parts cr_axis_result(double x, double y, std::uint16_t cw) {
     c = 0.5;
   }
   const double s = sqrt_scalar(o);
-  const double re = s * c;
+  const double re = root_in_mode(s, o, rounding) * c;
   if (!y_negative) return {re, re};
-  return {re, -(other_rounding(s, o, cw) * c)};
+  return {re, -(root_in_mode(s, o, negative_rounding) * c)};
 }
 
 }  // namespace
@@ -343,7 +317,7 @@ extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) {
       w = in_standard_environment(cw, x, y, [](double a, double b, std::uint16_t c) { return __ravo_internal_cr_csqrt(a, b, c); });
   } else if (is_finite_pair(x, y)) {
     const std::uint16_t cw = x87_control_word();
-    if (environment_is_standard(cw, sse_control_word()))
+    if (x87_is_standard(cw))
       w = cr_axis_result(x, y, cw);
     else
       w = in_standard_environment(cw, x, y, [](double a, double b, std::uint16_t c) { return cr_axis_result(a, b, c); });

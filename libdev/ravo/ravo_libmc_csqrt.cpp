@@ -27,6 +27,7 @@
 #include "../internal/extended_kernel.h"
 #include "../internal/fp_environment.h"
 #include "../internal/libm_internal.h"
+#include "../internal/root_in_mode.h"
 #include "../internal/scalar_primitives.h"
 #include "../internal/subnormal_operand.h"
 #include "ravo_libm.h"
@@ -72,18 +73,21 @@ Parts __ravo_internal_csqrt(double x, double y) {
   return {re, im};
 }
 
-[[gnu::noinline, gnu::cold]] double subnormal_root(double a) {
-  return sqrt_scalar(in_subnormal_units(a)) * kSubnormalRootScale;
+[[gnu::noinline, gnu::cold]] double subnormal_root(double a, unsigned rounding) {
+  const double m = in_subnormal_units(a);
+  return root_in_mode(sqrt_scalar(m), m, rounding) * kSubnormalRootScale;
 }
 
 // x and y finite, one of them ±0. Zero and sign are read from the bits:
 // under DAZ a subnormal x compares equal to zero.
-Parts axis_result(double x, double y) {
+Parts axis_result(double x, double y, std::uint16_t cw) {
   if (magnitude_bits(x) != 0) {
     // y = ±0. csqrt(x ± 0i) = sqrt(x) ± 0i for x > 0, and +0 ± i sqrt(-x)
-    // for x < 0; -x = |x| is exact. Selected, not branched on.
+    // for x < 0; -x = |x| is exact. Selected, not branched on. The SSE root
+    // is rounded as the x87 mode says.
     const double a = fabs_scalar(x);
-    const double t = is_below_normal(a) ? subnormal_root(a) : sqrt_scalar(a);
+    const unsigned rounding = x87_rounding(cw);
+    const double t = is_below_normal(a) ? subnormal_root(a, rounding) : root_in_mode(sqrt_scalar(a), a, rounding);
     const bool x_negative = high_word(x) >> 31;
     return {x_negative ? ZEROA : t, copysign_scalar(x_negative ? t : ZEROA, y)};
   }
@@ -110,10 +114,10 @@ extern "C" ravo_c_complex csqrt_scalar(ravo_c_complex z) {
       w = in_standard_environment(cw, x, y, [](double a, double b, std::uint16_t) { return __ravo_internal_csqrt(a, b); });
   } else if (is_finite_pair(x, y)) {
     const std::uint16_t cw = x87_control_word();
-    if (environment_is_standard(cw, sse_control_word()))
-      w = axis_result(x, y);
+    if (x87_is_standard(cw))
+      w = axis_result(x, y, cw);
     else
-      w = in_standard_environment(cw, x, y, [](double a, double b, std::uint16_t) { return axis_result(a, b); });
+      w = in_standard_environment(cw, x, y, [](double a, double b, std::uint16_t c) { return axis_result(a, b, c); });
   } else {
     w = special_result(x, y);
   }
