@@ -242,9 +242,10 @@ inline Parts __ravo_internal_cr_csqrt(double x, double y, std::uint16_t cw) {
   const double t = round_part(root.big), q = round_part(root.small);
   if (!both_roundings_are_certain(low_significand_bits(root.big, root.small))) [[unlikely]]
     return decide_rounding(x, y, is_nearest(cw), status_at_entry);
-  const std::uint64_t pick_q = 0 - (std::bit_cast<std::uint64_t>(x) >> 63);  // all ones for x < 0
-  const std::uint64_t tb = std::bit_cast<std::uint64_t>(t), qb = std::bit_cast<std::uint64_t>(q);
-  return {std::bit_cast<double>((qb & pick_q) | (tb & ~pick_q)), std::bit_cast<double>((tb & pick_q) | (qb & ~pick_q))};
+  // A branch on x's sign, known long before the kernel ends, so that a
+  // misprediction discards little; a select would lengthen the latency.
+  if (high_word(x) >> 31) return {q, t};
+  return {t, q};
 }
 
 // x and y finite, one of them ±0. Each root is one binary64 square root of
