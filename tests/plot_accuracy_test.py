@@ -2,11 +2,12 @@
 """The accuracy plot on a small hand-written CSV: every implementation column
 group becomes a panel in each mode asked for, a cell shows the larger part's
 maximum at its own (x, y) place, and a CSV without the mode is refused."""
-import importlib.util
+import importlib.machinery
 import os
 import subprocess
 import sys
 import tempfile
+import types
 import unittest
 
 SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools", "accuracy", "plot_accuracy.py")
@@ -22,9 +23,10 @@ down,5,-1075,16,1,0.5,1.001,1.25,3.75,0.5,0.5
 
 
 def load_module():
-    spec = importlib.util.spec_from_file_location("plot_accuracy", SCRIPT)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    loader = importlib.machinery.SourceFileLoader("plot_accuracy", SCRIPT)
+    module = types.ModuleType(loader.name)
+    module.__file__ = SCRIPT
+    loader.exec_module(module)
     return module
 
 
