@@ -64,8 +64,7 @@ struct Margins {
 constexpr Margins kNearestMargins{2, 3};
 constexpr Margins kDirectedMargins{5, 7};
 
-constexpr std::uint16_t kFlagBits = 0x3F;  // x87 status word: IE DE ZE OE UE PE
-constexpr std::uint16_t kUnderflowFlag = 0x10, kInexactFlag = 0x20;
+constexpr std::uint16_t kUnderflowFlag = 0x10, kInexactFlag = 0x20;  // x87 status word
 
 inline bool is_nearest(std::uint16_t cw) { return (cw & kRoundingControl) == 0; }
 
@@ -151,12 +150,9 @@ Decided decide(RootPart part, double x, double y, long double v, bool nearest) {
 // Puts the x87 status flags back as they were on entry; modes and the rest
 // of the state stay.
 [[gnu::cold]] void restore_x87_flags(std::uint16_t status_at_entry) {
-  struct {
-    std::uint16_t control, pad0, status, pad1;
-    std::uint32_t rest[5];
-  } env;
+  X87Environment env;
   asm volatile("fnstenv %0" : "=m"(env));
-  env.status = static_cast<std::uint16_t>((env.status & ~kFlagBits) | (status_at_entry & kFlagBits));
+  env.status = static_cast<std::uint16_t>((env.status & ~kX87Flags) | (status_at_entry & kX87Flags));
   asm volatile("fldenv %0" : : "m"(env));
 }
 
@@ -309,21 +305,5 @@ extern "C" int __ravo_internal_cr_csqrt_path(double x, double y) {
 
 extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) {
   const auto [x, y] = parts_of(z);
-  Parts w;
-  if (is_general(x, y)) [[likely]] {
-    const std::uint16_t cw = x87_control_word();
-    if (x87_is_standard(cw)) [[likely]]
-      w = __ravo_internal_cr_csqrt(x, y, cw);
-    else
-      w = in_standard_environment(cw, x, y, [](double a, double b, std::uint16_t c) { return __ravo_internal_cr_csqrt(a, b, c); });
-  } else if (is_finite_pair(x, y)) {
-    const std::uint16_t cw = x87_control_word();
-    if (x87_is_standard(cw))
-      w = cr_axis_result(x, y, cw);
-    else
-      w = in_standard_environment(cw, x, y, [](double a, double b, std::uint16_t c) { return cr_axis_result(a, b, c); });
-  } else {
-    w = special_result(x, y);
-  }
-  return to_c_complex(w);
+  return to_c_complex(dispatch<__ravo_internal_cr_csqrt, cr_axis_result>(x, y));
 }

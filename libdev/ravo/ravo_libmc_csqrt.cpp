@@ -58,7 +58,7 @@ inline void signal_underflow_if_subnormal(double re, double im) {
 
 // x, y finite and non-zero. Each result part is rounded to binary64 once,
 // from the extended value; in round to nearest each is within one ulp.
-Parts __ravo_internal_csqrt(double x, double y) {
+Parts __ravo_internal_csqrt(double x, double y, std::uint16_t) {
   const ExtendedRoot root = extended_root(x, y);
   const double t = static_cast<double>(root.big);
   // Carries the sign of y, also when it rounds to zero.
@@ -101,26 +101,7 @@ Parts axis_result(double x, double y, std::uint16_t cw) {
 
 extern "C" ravo_c_complex csqrt_scalar(ravo_c_complex z) {
   const auto [x, y] = parts_of(z);
-  // The classes are disjoint, so testing the general case first changes no
-  // result and no flag; each test is one comparison for both parts. The
-  // special values need no environment: bit tests and one product whose
-  // rounding and precision cannot matter.
-  Parts w;
-  if (is_general(x, y)) [[likely]] {
-    const std::uint16_t cw = x87_control_word();
-    if (x87_is_standard(cw)) [[likely]]
-      w = __ravo_internal_csqrt(x, y);
-    else
-      w = in_standard_environment(cw, x, y, [](double a, double b, std::uint16_t) { return __ravo_internal_csqrt(a, b); });
-  } else if (is_finite_pair(x, y)) {
-    const std::uint16_t cw = x87_control_word();
-    if (x87_is_standard(cw))
-      w = axis_result(x, y, cw);
-    else
-      w = in_standard_environment(cw, x, y, [](double a, double b, std::uint16_t c) { return axis_result(a, b, c); });
-  } else {
-    w = special_result(x, y);
-  }
+  const Parts w = dispatch<__ravo_internal_csqrt, axis_result>(x, y);
   signal_underflow_if_subnormal(w.re, w.im);
   return to_c_complex(w);
 }

@@ -32,14 +32,14 @@ std::ostream& operator<<(std::ostream& os, const Outcome& o) {
   return os << buf << flag_names(o.flags) << "}";
 }
 
-Outcome run_csqrt(double x, double y, int fe_round) {
-  const auto [w, flags] = ravo_tools::call_in_mode(x, y, fe_round);
+namespace {
+Outcome run(ravo_tools::CsqrtFunction f, double x, double y, int fe_round) {
+  const auto [w, flags] = ravo_tools::call_in_mode(f, x, y, fe_round);
   return {to_bits(w.real()), to_bits(w.imag()), flags & kAllFlags};
 }
+}  // namespace
 
-Outcome run_cr_csqrt(double x, double y, int fe_round) {
-  const auto [w, flags] = ravo_tools::call_in_mode(cr_csqrt_scalar, x, y, fe_round);
-  return {to_bits(w.real()), to_bits(w.imag()), flags & kAllFlags};
-}
+Outcome run_csqrt(double x, double y, int fe_round) { return run(csqrt_scalar, x, y, fe_round); }
+Outcome run_cr_csqrt(double x, double y, int fe_round) { return run(cr_csqrt_scalar, x, y, fe_round); }
 
 }  // namespace ravo_test

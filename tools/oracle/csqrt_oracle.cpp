@@ -60,12 +60,7 @@ void CsqrtOracle::set(double x, double y) {
   mpc_sqrt(exact_, z_, MPC_RNDNN);
 }
 
-Pair CsqrtOracle::rounded(int fe_round) {
-  const mpfr_rnd_t r = to_mpfr(fe_round);
-  const int inexact = mpc_sqrt(rounded_, z_, MPC_RND(r, r));
-  return {to_binary64(mpc_realref(rounded_), MPC_INEX_RE(inexact), r),
-          to_binary64(mpc_imagref(rounded_), MPC_INEX_IM(inexact), r)};
-}
+Pair CsqrtOracle::rounded(int fe_round) { return rounded_with_flags(fe_round).w; }
 
 CsqrtOracle::Flagged CsqrtOracle::rounded_with_flags(int fe_round) {
   const mpfr_rnd_t r = to_mpfr(fe_round);
