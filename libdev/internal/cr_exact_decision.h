@@ -20,7 +20,7 @@ namespace ravo_internal {
 enum class RootPart { big, small };
 
 // sign(part - b) in {-1, 0, +1} for finite non-zero x and y and
-// b = b_significand * 2^b_exponent with 0 < b_significand < 2^55.
+// b = b_significand * 2^b_exponent with 0 < b_significand < 2^56.
 int exact_part_vs(RootPart part, double x, double y, std::uint64_t b_significand, int b_exponent);
 
 }  // namespace ravo_internal

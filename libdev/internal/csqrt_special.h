@@ -51,14 +51,23 @@ inline bool is_finite_pair(double x, double y) {
 // as asm because the compiler treats * as commutative and may swap operands;
 // volatile because the product raises invalid for a signalling NaN, so it
 // must be neither dropped nor moved ahead of the tests that select it.
+// aarch64 prefers a signalling operand to a quiet first one, so there a's
+// NaN, quieted, is selected after the product, which keeps the flags.
 inline double nan_product(double a, double b) {
-#ifdef __AVX__
+#if defined(__x86_64__) && defined(__AVX__)
   double p;
   asm volatile("vmulsd %2, %1, %0" : "=x"(p) : "x"(a), "x"(b));
   return p;
-#else
+#elif defined(__x86_64__)
   asm volatile("mulsd %1, %0" : "+x"(a) : "x"(b));
   return a;
+#elif defined(__aarch64__)
+  double p;
+  asm volatile("fmul %d0, %d1, %d2" : "=w"(p) : "w"(a), "w"(b));
+  constexpr std::uint64_t kQuietBit = std::uint64_t{1} << 51;
+  return __libm_internal_isnan(a) ? std::bit_cast<double>(std::bit_cast<std::uint64_t>(a) | kQuietBit) : p;
+#else
+#error "csqrt_special.h: no NaN product for this target"
 #endif
 }
 

@@ -27,7 +27,9 @@ namespace {
 inline unsigned x87_rounding(std::uint16_t cw) { return (cw >> 10) & 3u; }
 
 // The mode that rounds -v as the given mode rounds v: down and up swap.
-inline unsigned mirrored_rounding(unsigned rounding) { return rounding == 1 || rounding == 2 ? 3 - rounding : rounding; }
+inline unsigned mirrored_rounding(unsigned rounding) {
+  return rounding == 1 || rounding == 2 ? 3 - rounding : rounding;
+}
 
 // s = sqrt(o) rounded in any mode, o > 0 normal; sqrt(o) rounded as the x87
 // rounding control says.

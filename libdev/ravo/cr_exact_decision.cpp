@@ -1,12 +1,13 @@
 // Exact sign of y^2 -/+ 4 b^2 |x| - 4 b^4 (see cr_exact_decision.h).
 //
-// Each of the three terms is an integer below 2^256 times a power of two.
+// Each of the three terms is an integer below 2^256 times a power of two
+// (y^2 below 2^106, b^2 x below 2^165, b^4 below 2^224).
 // Their exponents can be thousands apart, so they are summed in clusters:
 // taken from the highest top bit down, a term joins the running sum when its
 // top bit reaches the sum's lowest bit; otherwise the sum, a multiple of
 // 2^low, is either zero or larger in magnitude than everything left
 // (< 2^(top + 1) <= 2^low) and decides. A cluster spans at most the terms'
-// lengths plus carries (220 + 163 + 106 + 3 bits), well inside kLimbs words.
+// lengths plus carries (224 + 165 + 106 + 3 bits), well inside kLimbs words.
 #include "../internal/build_guard.h"
 // First, so that an unsupported build stops at its own message.
 #include <cstdint>
@@ -51,7 +52,9 @@ int bit_length(const std::uint64_t (&limb)[4]) {
 Term make_term(u128 low, u128 high, int exponent, bool negative) {
   Term t{{static_cast<std::uint64_t>(low), static_cast<std::uint64_t>(low >> 64), static_cast<std::uint64_t>(high),
           static_cast<std::uint64_t>(high >> 64)},
-         exponent, 0, negative};
+         exponent,
+         0,
+         negative};
   t.top = exponent + bit_length(t.limb);
   return t;
 }
@@ -141,9 +144,9 @@ int sign_of_sum(Term (&terms)[3]) {
 
 int exact_part_vs(RootPart part, double x, double y, std::uint64_t b_significand, int b_exponent) {
   const Binary64Parts ax = decompose(x), ay = decompose(y);
-  const u128 b2 = static_cast<u128>(b_significand) * b_significand;  // < 2^110
-  const auto [b4_low, b4_high] = multiply(b2, b2);                   // < 2^220
-  const auto [xb2_low, xb2_high] = multiply(b2, ax.significand);     // < 2^163
+  const u128 b2 = static_cast<u128>(b_significand) * b_significand;  // < 2^112
+  const auto [b4_low, b4_high] = multiply(b2, b2);                   // < 2^224
+  const auto [xb2_low, xb2_high] = multiply(b2, ax.significand);     // < 2^165
   Term terms[3] = {
       make_term(static_cast<u128>(ay.significand) * ay.significand, 0, 2 * ay.exponent, false),
       make_term(xb2_low, xb2_high, ax.exponent + 2 * b_exponent + 2, part == RootPart::small),

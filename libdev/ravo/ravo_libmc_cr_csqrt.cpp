@@ -42,6 +42,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "../internal/cr_axis.h"
 #include "../internal/cr_exact_decision.h"
 #include "../internal/csqrt_special.h"
 #include "../internal/extended_kernel.h"
@@ -244,49 +245,8 @@ inline Parts __ravo_internal_cr_csqrt(double x, double y, std::uint16_t cw) {
   return {t, q};
 }
 
-// x and y finite, one of them ±0. Each root is one binary64 square root of
-// a normal operand o, rounded as the x87 mode of cw says (a negative part
-// as the mirrored mode rounds its magnitude), times an exact scale c, so it
-// is correctly rounded; never tiny (at least 2^-537). Zero and signs come
-// from the bits, which DAZ leaves alone.
-Parts cr_axis_result(double x, double y, std::uint16_t cw) {
-  const bool y_negative = high_word(y) >> 31;
-  const unsigned rounding = x87_rounding(cw), negative_rounding = mirrored_rounding(rounding);
-  if (magnitude_bits(x) != 0) {
-    // csqrt(x ± 0i) = sqrt(x) ± 0i for x > 0, +0 ± i sqrt(-x) for x < 0,
-    // with sqrt(m 2^-1074) = sqrt(m) 2^-537 for a subnormal x.
-    const double a = fabs_scalar(x);
-    double o = a, c = 1.0;
-    if (is_below_normal(a)) [[unlikely]] {
-      o = in_subnormal_units(a);
-      c = kSubnormalRootScale;
-    }
-    const double s = sqrt_scalar(o);
-    if (!(high_word(x) >> 31)) return {root_in_mode(s, o, rounding) * c, y_negative ? NZEROA : ZEROA};
-    return {ZEROA, y_negative ? -(root_in_mode(s, o, negative_rounding) * c) : root_in_mode(s, o, rounding) * c};
-  }
-  // csqrt(±0 + iy) = sqrt(|y|/2) (1 ± i): computed as sqrt(2|y|)/2, both
-  // scalings exact (2|y| below 2^1024, the root far above the subnormals);
-  // for the largest |y| as sqrt(|y|/2), exact halving; for a subnormal
-  // |y| = m 2^-1074 as sqrt(2m) 2^-538.
-  const double a = fabs_scalar(y);
-  if (magnitude_bits(a) == 0) return {ZEROA, y};
-  double o, c;
-  if (a >= 0x1p1023) {
-    o = a * 0.5;
-    c = 1.0;
-  } else if (is_below_normal(a)) [[unlikely]] {
-    o = 2.0 * in_subnormal_units(a);
-    c = 0x1p-538;
-  } else {
-    o = a * 2.0;
-    c = 0.5;
-  }
-  const double s = sqrt_scalar(o);
-  const double re = root_in_mode(s, o, rounding) * c;
-  if (!y_negative) return {re, re};
-  return {re, -(root_in_mode(s, o, negative_rounding) * c)};
-}
+// x and y finite, one of them ±0: the axis roots in the x87 mode.
+Parts cr_axis_result(double x, double y, std::uint16_t cw) { return cr_axis_root(x, y, x87_rounding(cw)); }
 
 }  // namespace
 
@@ -299,7 +259,8 @@ extern "C" int __ravo_internal_cr_csqrt_path(double x, double y) {
   if (both_roundings_are_certain(low_significand_bits(root.big, root.small))) return 0;
   const bool nearest = is_nearest(x87_control_word());
   const Margins m = nearest ? kNearestMargins : kDirectedMargins;
-  const bool certain = rounding_is_certain(root.big, m.big, nearest) && rounding_is_certain(root.small, m.small, nearest);
+  const bool certain =
+      rounding_is_certain(root.big, m.big, nearest) && rounding_is_certain(root.small, m.small, nearest);
   return certain ? 1 : 2;
 }
 

@@ -21,10 +21,9 @@
 // few thousandths of an ulp.
 #include "../internal/build_guard.h"
 // First, so that an unsupported build stops at its own message.
-#include <algorithm>
-
 #include "../internal/csqrt_special.h"
 #include "../internal/extended_kernel.h"
+#include "../internal/flag_operations.h"
 #include "../internal/fp_environment.h"
 #include "../internal/libm_internal.h"
 #include "../internal/root_in_mode.h"
@@ -33,28 +32,6 @@
 #include "ravo_libm.h"
 
 namespace {
-
-// Raises underflow and inexact, nothing else, also under FTZ (which flushes
-// the product and raises both). A volatile asm, so the product is formed
-// at run time and never dropped although nothing reads it.
-[[gnu::noinline, gnu::cold]] void raise_underflow() {
-  double tiny = _DBL_MIN_NORMAL;
-#ifdef __AVX__
-  asm volatile("vmulsd %0, %0, %0" : "+x"(tiny));
-#else
-  asm volatile("mulsd %0, %0" : "+x"(tiny));
-#endif
-}
-
-// Every path ends here. Only a subnormal part signals; a part that rounded
-// to zero in the kernel has raised underflow through its own rounding.
-// Subnormals are the magnitude patterns 1 .. 2^53 - 1 (zero wraps to the
-// top); the smaller of the two decides for both parts.
-inline void signal_underflow_if_subnormal(double re, double im) {
-  constexpr std::uint64_t kNormalMagnitude = std::uint64_t{1} << 53;
-  if (std::min(magnitude_bits(re) - 1, magnitude_bits(im) - 1) < kNormalMagnitude - 1) [[unlikely]]
-    raise_underflow();
-}
 
 // x, y finite and non-zero. Each result part is rounded to binary64 once,
 // from the extended value; in round to nearest each is within one ulp.

@@ -3,15 +3,18 @@
 # one program and runs it. With GCC the link fails on any type mismatch
 # between the languages' declarations of a symbol (-Wlto-type-mismatch made
 # an error). Arguments: C compiler, C++ compiler, source folder, scratch
-# folder, then the library's floating-point options.
+# folder, the library's sources (colon-separated, absolute or relative to
+# libdev/), then its floating-point options.
 set -euo pipefail
 cc=$1 cxx=$2 src=$3 work=$4
-shift 4
+IFS=: read -r -a sources <<<"$5"
+shift 5
 fp_flags=("$@")
 rm -rf "$work" && mkdir -p "$work"
 common=(-O2 -flto -Wall -Wextra -Werror -I"$src/libdev/ravo")
 objects=()
-for f in "$src"/libdev/ravo/*.cpp; do
+for f in "${sources[@]}"; do
+  [[ $f == /* ]] || f=$src/libdev/$f
   "$cxx" -std=c++20 "${common[@]}" "${fp_flags[@]}" -c "$f" -o "$work/$(basename "$f").o"
   objects+=("$work/$(basename "$f").o")
 done

@@ -1,0 +1,163 @@
+// The general case in binary64 arithmetic only, for cr_csqrt_scalar's
+// binary64-only path: both parts as double-double values (hi + lo) with a
+// relative error below 2^-98, in any rounding mode, for every finite
+// non-zero x and y.
+//
+// Scaling. With |x| = mx 2^ex and |y| = my 2^ey (m in [1, 2), subnormals
+// normalised from their bits) and k = floor(max(ex, ey) / 2), the kernel
+// works on X = |x| 4^-k and Y = |y| 4^-k, the larger in [1, 4). The smaller
+// is replaced by 0 below 2^-400: its square then changes x^2 + y^2 by less
+// than 2^-800 relatively, and X by less than 2^-400 of |z|. Then
+//   t = T 2^k,  T = sqrt((X + Z) / 2),  Z = sqrt(X^2 + Y^2)
+//   q = Q 2^(ey - k),  Q = my / (2T)
+// T is in [0.7, 2.3] and Q in [0.2, 1.5]: every intermediate lies between
+// 2^-900 and 2^6, so none overflows or underflows, and the operations see no
+// subnormal operand (DAZ and FTZ cannot change them). t is at least 2^-537
+// and never tiny; q may be, and the caller scales it with care.
+//
+// Error bound. u = 2^-53; every operation errs by less than 2u relatively
+// in any mode. The error-free steps (a product's error by FMA or by
+// Veltkamp-Dekker splitting, a sum's by 2Sum) are exact in round to nearest
+// and, in the directed modes, err by less than 4u^2 of their input's
+// magnitude. Step by step, relative to the exact value of the step's
+// mathematical result (units of u^2, rounded up):
+//   S = X^2 + Y^2     squares 4, 2Sum 4, low parts' sum 8                <= 16
+//   Z = sqrt(S)       residual 8, correction 12 (its |lo| < 3u, 4u error),
+//                     Taylor remainder 4, plus half of S's                <= 32
+//   A = X + Z         2Sum 4, low parts 8, plus Z's (X, Z >= 0)           <= 44
+//   T = sqrt(A / 2)   as Z, plus half of A's                              <= 46
+//   Q = my / (2T)     quotient hi within 4.1u; remainder 9 + 6 + 15,
+//                     low part 33, T.lo's weight in it 24, plus T's       <= 133
+// Both stay below 160 u^2 < 2^-98.6. The rounding test allows 2^-90.
+#ifndef RAVO_BINARY64_KERNEL_H
+#define RAVO_BINARY64_KERNEL_H
+
+#include <bit>
+#include <cstdint>
+
+namespace {
+
+struct DoubleDouble {
+  double hi, lo;
+};
+
+constexpr std::uint64_t kSignBit = std::uint64_t{1} << 63;
+constexpr std::uint64_t kFractionBits = (std::uint64_t{1} << 52) - 1;
+constexpr std::uint64_t kExponentBits = std::uint64_t{0x7FF} << 52;
+
+inline std::uint64_t bits_of(double v) { return std::bit_cast<std::uint64_t>(v); }
+inline double from_bits(std::uint64_t b) { return std::bit_cast<double>(b); }
+inline int biased_exponent(double v) { return static_cast<int>((bits_of(v) >> 52) & 0x7FF); }
+
+// v times 2^e by the exponent field: v normal and the result normal.
+inline double times_power_of_two(double v, int e) {
+  return from_bits(bits_of(v) + (static_cast<std::uint64_t>(static_cast<std::int64_t>(e)) << 52));
+}
+
+// |v| = m 2^e with m in [1, 2), for finite non-zero v.
+struct Normalized {
+  double m;
+  int e;
+};
+inline Normalized normalize(double v) {
+  std::uint64_t b = bits_of(v) & ~kSignBit;
+  int biased = static_cast<int>(b >> 52);
+  if (biased == 0) [[unlikely]] {
+    const int shift = __builtin_clzll(b) - 11;  // the leading one to bit 52
+    b <<= shift;
+    biased = 1 - shift;
+  }
+  return {from_bits((b & kFractionBits) | (std::uint64_t{1023} << 52)), biased - 1023};
+}
+
+// a + b = s + error; 2Sum, whatever the order of magnitudes.
+inline DoubleDouble two_sum(double a, double b) {
+  const double s = a + b;
+  const double b_part = s - a;
+  return {s, (a - (s - b_part)) + (b - b_part)};
+}
+
+// c - a*b, for a product close to c (so that c - fl(a*b) is exact).
+inline double residual(double c, double a, double b) {
+#if defined(__FP_FAST_FMA)
+  return __builtin_fma(-a, b, c);
+#else
+  // Veltkamp's split into halves of at most 26 bits, whose products are
+  // exact; Dekker's sum of them gives the product's error.
+  const auto split = [](double v) {
+    const double scaled = v * 134217729.0;  // 2^27 + 1
+    const double high = scaled - (scaled - v);
+    return DoubleDouble{high, v - high};
+  };
+  const double p = a * b;
+  const DoubleDouble sa = split(a), sb = split(b);
+  const double error = ((sa.hi * sb.hi - p) + sa.hi * sb.lo + sa.lo * sb.hi) + sa.lo * sb.lo;
+  return (c - p) - error;
+#endif
+}
+
+// Both parts' magnitudes: t = big 2^big_scale, q = small 2^small_scale.
+struct Binary64Root {
+  DoubleDouble big, small;
+  int big_scale, small_scale;
+};
+
+inline Binary64Root binary64_root(double x, double y) {
+  const Normalized nx = normalize(x), ny = normalize(y);
+  const int k = (nx.e > ny.e ? nx.e : ny.e) >> 1;  // floor, also for negative exponents
+  const auto scaled = [k](Normalized n) { return n.e - 2 * k < -400 ? 0.0 : times_power_of_two(n.m, n.e - 2 * k); };
+  const double X = scaled(nx), Y = scaled(ny);
+
+  // S = X^2 + Y^2.
+  const double xx = X * X, yy = Y * Y;
+  const DoubleDouble s = two_sum(xx, yy);
+  const double s_lo = s.lo - (residual(xx, X, X) + residual(yy, Y, Y));
+  // Z = sqrt(S): the root of s.hi, corrected by (S - zh^2) / (2 zh).
+  const double zh = __builtin_sqrt(s.hi);
+  const double zl = (residual(s.hi, zh, zh) + s_lo) / (2.0 * zh);
+  // A / 2 = (X + Z) / 2; Z >= X, no cancellation.
+  const DoubleDouble a = two_sum(zh, X);
+  const double half_hi = 0.5 * a.hi, half_lo = 0.5 * (a.lo + zl);
+  // T = sqrt(A / 2), its correction by the reciprocal that Q needs anyway.
+  const double th = __builtin_sqrt(half_hi);
+  const double reciprocal = 1.0 / th;
+  const double tl = (residual(half_hi, th, th) + half_lo) * (0.5 * reciprocal);
+  // Q = my / (2T): qh from the reciprocal, ql from the remainder.
+  const double qh = ny.m * (0.5 * reciprocal);
+  const double remainder = residual(ny.m, qh, 2.0 * th) - (2.0 * qh) * tl;
+  const double ql = remainder * (0.5 * reciprocal);
+  return {{th, tl}, {qh, ql}, k, ny.e - k};
+}
+
+// The rounding test. The binary64 numbers and midpoints near v = hi + lo
+// (hi > 0; |lo| below 16 units of hi's last place) are multiples of a
+// quarter of hi's last place, which covers the finer grid below hi when hi
+// is a power of two and lo < 0. lo in units of 2^-56 quarter places, as an
+// integer (|lo| < 2^61 of them; the truncation errs by less than one), says
+// how far v lies from that grid: the test certifies a distance above
+// kRoundingTolerance, which exceeds 2^-90 |v| (|v| < 2^57 quarter places).
+constexpr std::uint64_t kRoundingTolerance = std::uint64_t{1} << 22;
+
+inline bool rounding_is_certain(DoubleDouble v) {
+  // 2^(110 - E) for hi in [2^E, 2^(E+1)), by its exponent field.
+  const double to_units = from_bits((std::uint64_t{2156} << 52) - (bits_of(v.hi) & kExponentBits));
+  const auto units = static_cast<std::uint64_t>(static_cast<std::int64_t>(v.lo * to_units));
+  constexpr std::uint64_t kGridMask = (std::uint64_t{1} << 56) - 1;
+  return ((units + kRoundingTolerance) & kGridMask) > 2 * kRoundingTolerance;
+}
+
+// A part at least 2^-1021 after scaling, whatever the rounding: normal, and
+// not tiny by any tininess rule.
+inline bool is_clear_of_underflow(const DoubleDouble& v, int scale) { return biased_exponent(v.hi) + scale > 2; }
+
+// The rounding of sign (hi + lo), in the current mode, times 2^scale; the
+// sign applied before the rounding, so a negative part rounds as itself.
+// The product is normal (is_clear_of_underflow) and its scaling exact.
+inline double signed_rounding(DoubleDouble v, std::uint64_t sign, int scale) {
+  const double r = from_bits(bits_of(v.hi) ^ sign) + from_bits(bits_of(v.lo) ^ sign);
+  return times_power_of_two(r, scale);
+}
+
+}  // namespace
+
+#endif

@@ -1,0 +1,70 @@
+// The binary64 unit's status and rounding mode, for the binary64-only path:
+// one read of the flags on entry (an exact result must leave inexact as the
+// caller had it, though the approximation raised it), the rounding mode for
+// the rare exact decision, and the inexact flag put back.
+//
+// The reads and writes pass the values they must follow or precede through
+// their asm, so that no floating-point operation the compiler schedules can
+// cross them: it does not treat the flags as data.
+#ifndef RAVO_BINARY64_STATUS_H
+#define RAVO_BINARY64_STATUS_H
+
+#include <cstdint>
+
+namespace {
+
+#if defined(__x86_64__)
+// MXCSR: flags in bits 0-5 (inexact is bit 5), rounding control in 13-14
+// with the x87 encoding.
+constexpr std::uint64_t kInexactStatus = 0x20;
+
+inline std::uint64_t binary64_status(double& x, double& y) {
+  std::uint32_t mxcsr;
+  asm volatile("stmxcsr %0" : "=m"(mxcsr), "+x"(x), "+x"(y));
+  return mxcsr;
+}
+
+// 0 to nearest, 1 down, 2 up, 3 toward zero.
+inline unsigned binary64_rounding() {
+  std::uint32_t mxcsr;
+  asm volatile("stmxcsr %0" : "=m"(mxcsr));
+  return (mxcsr >> 13) & 3u;
+}
+
+inline void clear_inexact_flag(double& re, double& im) {
+  std::uint32_t mxcsr;
+  asm volatile("stmxcsr %0" : "=m"(mxcsr), "+x"(re), "+x"(im));
+  mxcsr &= ~static_cast<std::uint32_t>(kInexactStatus);
+  asm volatile("ldmxcsr %0" : : "m"(mxcsr));
+}
+#elif defined(__aarch64__)
+// FPSR: cumulative flags, inexact (IXC) is bit 4. FPCR: rounding mode in
+// bits 22-23 (to nearest, up, down, toward zero).
+constexpr std::uint64_t kInexactStatus = 0x10;
+
+inline std::uint64_t binary64_status(double& x, double& y) {
+  std::uint64_t fpsr;
+  asm volatile("mrs %0, fpsr" : "=r"(fpsr), "+w"(x), "+w"(y));
+  return fpsr;
+}
+
+inline unsigned binary64_rounding() {
+  std::uint64_t fpcr;
+  asm volatile("mrs %0, fpcr" : "=r"(fpcr));
+  constexpr unsigned kFromFpcr[4] = {0, 2, 1, 3};
+  return kFromFpcr[(fpcr >> 22) & 3u];
+}
+
+inline void clear_inexact_flag(double& re, double& im) {
+  std::uint64_t fpsr;
+  asm volatile("mrs %0, fpsr" : "=r"(fpsr), "+w"(re), "+w"(im));
+  fpsr &= ~kInexactStatus;
+  asm volatile("msr fpsr, %0" : : "r"(fpsr));
+}
+#else
+#error "binary64_status.h: no access to the binary64 flags on this target"
+#endif
+
+}  // namespace
+
+#endif

@@ -1,0 +1,67 @@
+// cr_csqrt_scalar's binary64-only path: the double-double kernel
+// (binary64_kernel.h), its rounding test, and the slow path when the test
+// fails or the small part may be tiny. Used by cr_csqrt_scalar where the
+// build selects this path, and by csqrt_scalar on targets without the x87
+// format.
+#ifndef RAVO_CR_BINARY64_PATH_H
+#define RAVO_CR_BINARY64_PATH_H
+
+#include <cstdint>
+
+#include "binary64_kernel.h"
+#include "binary64_status.h"
+#include "cr_axis.h"
+#include "cr_binary64_decision.h"
+#include "csqrt_special.h"
+
+namespace {
+
+// x, y finite and non-zero; status is binary64_status() read on entry.
+// When both roundings are certain, each part is one binary64 addition of
+// its double-double value, signed first: correctly rounded, inexact (the
+// value is off every binary64 number), never tiny; the exponent is then
+// set by an integer addition. The kernel raises inexact, and nothing else.
+inline Parts cr_binary64_general(double x, double y, std::uint64_t status) {
+  const Binary64Root root = binary64_root(x, y);
+  if (!(rounding_is_certain(root.big) && rounding_is_certain(root.small) &&
+        is_clear_of_underflow(root.small, root.small_scale))) [[unlikely]] {
+    const ravo_internal::SettledRoot s = ravo_internal::cr_binary64_settle(x, y, status);
+    return {s.re, s.im};
+  }
+  // For x < 0 the big part is the imaginary one and takes y's sign; for
+  // x > 0 the small one does.
+  const std::uint64_t y_sign = bits_of(y) & kSignBit, x_negative = bits_of(x) >> 63;
+  const double t = signed_rounding(root.big, y_sign & (0 - x_negative), root.big_scale);
+  const double q = signed_rounding(root.small, y_sign & (x_negative - 1), root.small_scale);
+  if (x_negative) return {q, t};
+  return {t, q};
+}
+
+// Which path a general argument takes: 0 the fast path, 1 the slow path
+// without an exact decision, 2 with one. Raises flags like the call.
+inline int cr_binary64_path(double x, double y) {
+  const Binary64Root root = binary64_root(x, y);
+  if (rounding_is_certain(root.big) && rounding_is_certain(root.small) &&
+      is_clear_of_underflow(root.small, root.small_scale))
+    return 0;
+  return ravo_internal::cr_binary64_settle(x, y, 0).decided ? 2 : 1;
+}
+
+#if !defined(__x86_64__)
+// The dispatch of targets without the x87 unit: no environment to check;
+// the rounding mode is the binary64 unit's.
+template <Parts (*general)(double, double), Parts (*axis)(double, double)>
+inline Parts binary64_dispatch(double x, double y) {
+  if (is_general(x, y)) [[likely]]
+    return general(x, y);
+  if (is_finite_pair(x, y)) return axis(x, y);
+  return special_result(x, y);
+}
+
+inline Parts cr_general_here(double x, double y) { return cr_binary64_general(x, y, binary64_status(x, y)); }
+inline Parts cr_axis_here(double x, double y) { return cr_axis_root(x, y, binary64_rounding()); }
+#endif
+
+}  // namespace
+
+#endif

@@ -1,0 +1,132 @@
+// cr_csqrt_scalar's binary64-only slow path. A part whose rounding the fast
+// test certifies and that cannot be tiny is rounded as in the fast path.
+// Otherwise the exact decision (cr_exact_decision.h) says on which side of
+// the candidate b nearest to the approximation the exact part lies, or that
+// it is b:
+//   - the candidates are multiples of a quarter of the last place at the
+//     part's exponent, and of 2^-1077 below 2^-1022: every binary64 number
+//     and midpoint, including the subnormal ones, and in [2^-1023, 2^-1022)
+//     the points where the tininess of the 53-bit rounding changes;
+//   - the approximation errs by less than 2^-98 relatively and lies within
+//     half a candidate step (plus 2^-6 of one) of b, so the exact part lies
+//     within one step of b: equal to b, or strictly between b and the next
+//     candidate on the decided side, where no rounding boundary of any mode
+//     lies;
+//   - an exact part is b itself (never a midpoint nor a finer candidate: see
+//     the exact decision's notes); an inexact part rounds as the point half
+//     a step from b on its side, which is rounded here in integers, in the
+//     caller's mode, with x86's tininess rule, so every platform gives the
+//     same bits and flags.
+#include "../internal/build_guard.h"
+// First, so that an unsupported build stops at its own message.
+#include <cstdint>
+
+#include "../internal/binary64_kernel.h"
+#include "../internal/binary64_status.h"
+#include "../internal/cr_binary64_decision.h"
+#include "../internal/cr_exact_decision.h"
+#include "../internal/flag_operations.h"
+#include "../internal/root_in_mode.h"
+
+namespace {
+
+using ravo_internal::RootPart;
+
+struct Rounded {
+  std::uint64_t bits;  // the magnitude's pattern
+  bool inexact, underflow;
+};
+
+// w 2^p for 0 < w < 2^58, rounded to binary64: to nearest (rounding 0),
+// toward zero (1 or 3) or away from zero (2); ties never occur here.
+// Underflow when inexact and tiny: w 2^p rounded to 53 bits with an
+// unbounded exponent is below 2^-1022.
+Rounded round_scaled(std::uint64_t w, int p, unsigned rounding) {
+  const int length = 64 - __builtin_clzll(w);
+  const int e = p + length - 1;  // w 2^p in [2^e, 2^(e+1))
+  // The significand kept to `kept` bits (at most 0: only the carry is left).
+  struct Significand {
+    std::uint64_t m;
+    bool inexact;
+  };
+  const auto round_to = [&](int kept) -> Significand {
+    const int drop = length - kept;
+    if (drop <= 0) return {w << -drop, false};
+    if (drop > 60) return {rounding == 2, true};  // below half the kept unit
+    const std::uint64_t rest = w & ((std::uint64_t{1} << drop) - 1), half = std::uint64_t{1} << (drop - 1);
+    const bool up = rest != 0 && (rounding == 2 || (rounding == 0 && rest > half));
+    return {(w >> drop) + up, rest != 0};
+  };
+  if (e >= -1022) {
+    const Significand s = round_to(53);  // [2^52, 2^53]: a carry moves into the exponent
+    return {(static_cast<std::uint64_t>(e + 1022) << 52) + s.m, s.inexact, false};
+  }
+  // Below 2^-1022 the unit is 2^-1074 and the pattern is the significand.
+  const Significand s = round_to(e + 1075);
+  const bool tiny = e < -1023 || round_to(53).m < (std::uint64_t{1} << 53);
+  return {s.m, s.inexact, s.inexact && tiny};
+}
+
+struct Settled {
+  double value;
+  bool inexact, underflow, decided;
+};
+
+// A part sign (v.hi + v.lo) 2^scale, v approximating its magnitude.
+Settled settle(RootPart part, double x, double y, DoubleDouble v, int scale, std::uint64_t sign, unsigned rounding) {
+  if (rounding_is_certain(v) && is_clear_of_underflow(v, scale))
+    return {signed_rounding(v, sign, scale), true, false, false};
+  const int hi_exponent = biased_exponent(v.hi) - 1023 + scale;
+  const int unit = hi_exponent - 54 > -1077 ? hi_exponent - 54 : -1077;
+  // v / 2^unit with 6 more bits (below 2^62 with lo's share), from the
+  // patterns of hi and lo: no arithmetic that could raise a flag.
+  // Truncations err by less than 2^-6.
+  const auto in_units = [&](double d) -> std::int64_t {
+    const std::uint64_t b = bits_of(d);
+    int biased = static_cast<int>((b >> 52) & 0x7FF);
+    std::uint64_t m = b & kFractionBits;
+    if (biased == 0)
+      biased = 1;
+    else
+      m |= std::uint64_t{1} << 52;
+    const int shift = biased - 1075 + scale - unit + 6;  // at most 8
+    const std::uint64_t f = shift >= 0 ? m << shift : (shift > -64 ? m >> -shift : 0);
+    return b >> 63 ? -static_cast<std::int64_t>(f) : static_cast<std::int64_t>(f);
+  };
+  const auto b = static_cast<std::uint64_t>((in_units(v.hi) + in_units(v.lo) + 32) >> 6);  // below 2^56
+  int side = 1;  // b = 0: the part is positive
+  if (b != 0) {
+    const int zeros = __builtin_ctzll(b);
+    side = ravo_internal::exact_part_vs(part, x, y, b >> zeros, unit + zeros);
+  }
+  const unsigned magnitude_rounding = sign ? mirrored_rounding(rounding) : rounding;
+  const Rounded r = side == 0 ? round_scaled(b, unit, magnitude_rounding)
+                              : round_scaled(2 * b + static_cast<std::uint64_t>(side), unit - 1, magnitude_rounding);
+  return {from_bits(r.bits | sign), r.inexact, r.underflow, true};
+}
+
+}  // namespace
+
+namespace ravo_internal {
+
+SettledRoot cr_binary64_settle(double x, double y, std::uint64_t status_at_entry) {
+  const Binary64Root root = binary64_root(x, y);
+  const unsigned rounding = binary64_rounding();
+  const std::uint64_t y_sign = bits_of(y) & kSignBit;
+  const bool x_negative = bits_of(x) >> 63;
+  // For x < 0 the big part is the imaginary one, else the small part.
+  const std::uint64_t big_sign = x_negative ? y_sign : 0, small_sign = x_negative ? 0 : y_sign;
+  const Settled t = settle(RootPart::big, x, y, root.big, root.big_scale, big_sign, rounding);
+  const Settled q = settle(RootPart::small, x, y, root.small, root.small_scale, small_sign, rounding);
+  double re = x_negative ? q.value : t.value, im = x_negative ? t.value : q.value;
+  if (t.inexact || q.inexact) {
+    raise_inexact();
+    if (t.underflow || q.underflow) raise_underflow();
+  } else if (!(status_at_entry & kInexactStatus)) {
+    // Both parts exact: the approximation's inexact goes.
+    clear_inexact_flag(re, im);
+  }
+  return {re, im, t.decided || q.decided};
+}
+
+}  // namespace ravo_internal
