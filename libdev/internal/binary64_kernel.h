@@ -96,7 +96,49 @@ inline double residual(double c, double a, double b) {
 #endif
 }
 
-// Both parts' magnitudes: t = big 2^big_scale, q = small 2^small_scale.
+// The kernel proper, for X, Y >= 0 (not both zero) and N > 0 whose
+// squares and the products below stay normal: big = sqrt((X + Z) / 2) with
+// Z = sqrt(X^2 + Y^2), and small = N / (2 big).
+struct RootPair {
+  DoubleDouble big, small;
+};
+
+inline RootPair root_core(double X, double Y, double N) {
+  // S = X^2 + Y^2.
+  const double xx = X * X, yy = Y * Y;
+  const DoubleDouble s = two_sum(xx, yy);
+  const double s_lo = s.lo - (residual(xx, X, X) + residual(yy, Y, Y));
+  // Z = sqrt(S): the root of s.hi, corrected by (S - zh^2) / (2 zh), the
+  // reciprocal taken of s.hi alongside the root rather than after it.
+  const double zh = __builtin_sqrt(s.hi);
+  const double zl = (residual(s.hi, zh, zh) + s_lo) * (zh * (0.5 / s.hi));
+  // A / 2 = (X + Z) / 2; Z >= X, so Fast2Sum, and no cancellation.
+  const double a_hi = zh + X;
+  const double a_lo = (X - (a_hi - zh)) + zl;
+  const double half_hi = 0.5 * a_hi, half_lo = 0.5 * a_lo;
+  // T = sqrt(A / 2), corrected by the reciprocal 1/th = th / half_hi that
+  // Q needs anyway; its division runs alongside the root.
+  const double th = __builtin_sqrt(half_hi);
+  const double reciprocal = th * (1.0 / half_hi);
+  const double tl = (residual(half_hi, th, th) + half_lo) * (0.5 * reciprocal);
+  // Q = N / (2T): qh from the reciprocal, ql from the remainder.
+  const double qh = N * (0.5 * reciprocal);
+  const double remainder = residual(N, qh, 2.0 * th) - (2.0 * qh) * tl;
+  const double ql = remainder * (0.5 * reciprocal);
+  return {{th, tl}, {qh, ql}};
+}
+
+// Arguments whose exponents both lie within 2^+-450 need no scaling: the
+// squares lie in [2^-900, 2^902], their error terms far above 2^-1022, and
+// q = |y| / (2t) at least 2^-678.
+inline bool needs_no_scaling(double x, double y) {
+  const std::uint64_t ox = ((bits_of(x) >> 52) & 0x7FF) - (1023 - 450),
+                      oy = ((bits_of(y) >> 52) & 0x7FF) - (1023 - 450);
+  return (ox > oy ? ox : oy) < 901;
+}
+
+// Both parts' magnitudes for any finite non-zero x and y, scaled:
+// t = big 2^big_scale, q = small 2^small_scale.
 struct Binary64Root {
   DoubleDouble big, small;
   int big_scale, small_scale;
@@ -106,27 +148,8 @@ inline Binary64Root binary64_root(double x, double y) {
   const Normalized nx = normalize(x), ny = normalize(y);
   const int k = (nx.e > ny.e ? nx.e : ny.e) >> 1;  // floor, also for negative exponents
   const auto scaled = [k](Normalized n) { return n.e - 2 * k < -400 ? 0.0 : times_power_of_two(n.m, n.e - 2 * k); };
-  const double X = scaled(nx), Y = scaled(ny);
-
-  // S = X^2 + Y^2.
-  const double xx = X * X, yy = Y * Y;
-  const DoubleDouble s = two_sum(xx, yy);
-  const double s_lo = s.lo - (residual(xx, X, X) + residual(yy, Y, Y));
-  // Z = sqrt(S): the root of s.hi, corrected by (S - zh^2) / (2 zh).
-  const double zh = __builtin_sqrt(s.hi);
-  const double zl = (residual(s.hi, zh, zh) + s_lo) / (2.0 * zh);
-  // A / 2 = (X + Z) / 2; Z >= X, no cancellation.
-  const DoubleDouble a = two_sum(zh, X);
-  const double half_hi = 0.5 * a.hi, half_lo = 0.5 * (a.lo + zl);
-  // T = sqrt(A / 2), its correction by the reciprocal that Q needs anyway.
-  const double th = __builtin_sqrt(half_hi);
-  const double reciprocal = 1.0 / th;
-  const double tl = (residual(half_hi, th, th) + half_lo) * (0.5 * reciprocal);
-  // Q = my / (2T): qh from the reciprocal, ql from the remainder.
-  const double qh = ny.m * (0.5 * reciprocal);
-  const double remainder = residual(ny.m, qh, 2.0 * th) - (2.0 * qh) * tl;
-  const double ql = remainder * (0.5 * reciprocal);
-  return {{th, tl}, {qh, ql}, k, ny.e - k};
+  const RootPair r = root_core(scaled(nx), scaled(ny), ny.m);
+  return {r.big, r.small, k, ny.e - k};
 }
 
 // The rounding test. The binary64 numbers and midpoints near v = hi + lo
@@ -138,24 +161,32 @@ inline Binary64Root binary64_root(double x, double y) {
 // kRoundingTolerance, which exceeds 2^-90 |v| (|v| < 2^57 quarter places).
 constexpr std::uint64_t kRoundingTolerance = std::uint64_t{1} << 22;
 
-inline bool rounding_is_certain(DoubleDouble v) {
+// The distance test's offset: at most 2 kRoundingTolerance within the
+// tolerance of the grid.
+inline std::uint64_t grid_offset(DoubleDouble v) {
   // 2^(110 - E) for hi in [2^E, 2^(E+1)), by its exponent field.
   const double to_units = from_bits((std::uint64_t{2156} << 52) - (bits_of(v.hi) & kExponentBits));
   const auto units = static_cast<std::uint64_t>(static_cast<std::int64_t>(v.lo * to_units));
   constexpr std::uint64_t kGridMask = (std::uint64_t{1} << 56) - 1;
-  return ((units + kRoundingTolerance) & kGridMask) > 2 * kRoundingTolerance;
+  return (units + kRoundingTolerance) & kGridMask;
+}
+
+inline bool rounding_is_certain(DoubleDouble v) { return grid_offset(v) > 2 * kRoundingTolerance; }
+
+// Both at once, for one branch.
+inline bool both_roundings_are_certain(DoubleDouble a, DoubleDouble b) {
+  const std::uint64_t oa = grid_offset(a), ob = grid_offset(b);
+  return (oa < ob ? oa : ob) > 2 * kRoundingTolerance;
 }
 
 // A part at least 2^-1021 after scaling, whatever the rounding: normal, and
 // not tiny by any tininess rule.
 inline bool is_clear_of_underflow(const DoubleDouble& v, int scale) { return biased_exponent(v.hi) + scale > 2; }
 
-// The rounding of sign (hi + lo), in the current mode, times 2^scale; the
-// sign applied before the rounding, so a negative part rounds as itself.
-// The product is normal (is_clear_of_underflow) and its scaling exact.
-inline double signed_rounding(DoubleDouble v, std::uint64_t sign, int scale) {
-  const double r = from_bits(bits_of(v.hi) ^ sign) + from_bits(bits_of(v.lo) ^ sign);
-  return times_power_of_two(r, scale);
+// The rounding of sign (hi + lo) in the current mode; the sign applied
+// before the rounding, so a negative part rounds as itself.
+inline double signed_rounding(DoubleDouble v, std::uint64_t sign) {
+  return from_bits(bits_of(v.hi) ^ sign) + from_bits(bits_of(v.lo) ^ sign);
 }
 
 }  // namespace

@@ -21,29 +21,58 @@ namespace {
 // its double-double value, signed first: correctly rounded, inexact (the
 // value is off every binary64 number), never tiny; the exponent is then
 // set by an integer addition. The kernel raises inexact, and nothing else.
-inline Parts cr_binary64_general(double x, double y, std::uint64_t status) {
-  const Binary64Root root = binary64_root(x, y);
-  if (!(rounding_is_certain(root.big) && rounding_is_certain(root.small) &&
-        is_clear_of_underflow(root.small, root.small_scale))) [[unlikely]] {
+// The fast path for arguments that need no scaling (needs_no_scaling).
+inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
+  const std::uint64_t y_sign = bits_of(y) & kSignBit, x_negative = bits_of(x) >> 63;
+  const double ay = from_bits(bits_of(y) & ~kSignBit);
+  const RootPair root = root_core(from_bits(bits_of(x) & ~kSignBit), ay, ay);
+  if (!both_roundings_are_certain(root.big, root.small)) [[unlikely]] {
     const ravo_internal::SettledRoot s = ravo_internal::cr_binary64_settle(x, y, status);
     return {s.re, s.im};
   }
   // For x < 0 the big part is the imaginary one and takes y's sign; for
   // x > 0 the small one does.
-  const std::uint64_t y_sign = bits_of(y) & kSignBit, x_negative = bits_of(x) >> 63;
-  const double t = signed_rounding(root.big, y_sign & (0 - x_negative), root.big_scale);
-  const double q = signed_rounding(root.small, y_sign & (x_negative - 1), root.small_scale);
+  const double t = signed_rounding(root.big, y_sign & (0 - x_negative));
+  const double q = signed_rounding(root.small, y_sign & (x_negative - 1));
   if (x_negative) return {q, t};
   return {t, q};
+}
+
+// Any finite non-zero x and y; the parts scaled back by integer additions
+// to their exponents.
+[[gnu::noinline]] inline Parts cr_binary64_scaled(double x, double y, std::uint64_t status) {
+  const std::uint64_t y_sign = bits_of(y) & kSignBit, x_negative = bits_of(x) >> 63;
+  const Binary64Root root = binary64_root(x, y);
+  if (!(both_roundings_are_certain(root.big, root.small) && is_clear_of_underflow(root.small, root.small_scale)))
+      [[unlikely]] {
+    const ravo_internal::SettledRoot s = ravo_internal::cr_binary64_settle(x, y, status);
+    return {s.re, s.im};
+  }
+  const double t = times_power_of_two(signed_rounding(root.big, y_sign & (0 - x_negative)), root.big_scale);
+  const double q = times_power_of_two(signed_rounding(root.small, y_sign & (x_negative - 1)), root.small_scale);
+  if (x_negative) return {q, t};
+  return {t, q};
+}
+
+inline Parts cr_binary64_general(double x, double y, std::uint64_t status) {
+  if (needs_no_scaling(x, y)) [[likely]]
+    return cr_binary64_unscaled(x, y, status);
+  return cr_binary64_scaled(x, y, status);
 }
 
 // Which path a general argument takes: 0 the fast path, 1 the slow path
 // without an exact decision, 2 with one. Raises flags like the call.
 inline int cr_binary64_path(double x, double y) {
-  const Binary64Root root = binary64_root(x, y);
-  if (rounding_is_certain(root.big) && rounding_is_certain(root.small) &&
-      is_clear_of_underflow(root.small, root.small_scale))
-    return 0;
+  bool certain;
+  if (needs_no_scaling(x, y)) {
+    const double ay = from_bits(bits_of(y) & ~kSignBit);
+    const RootPair root = root_core(from_bits(bits_of(x) & ~kSignBit), ay, ay);
+    certain = both_roundings_are_certain(root.big, root.small);
+  } else {
+    const Binary64Root root = binary64_root(x, y);
+    certain = both_roundings_are_certain(root.big, root.small) && is_clear_of_underflow(root.small, root.small_scale);
+  }
+  if (certain) return 0;
   return ravo_internal::cr_binary64_settle(x, y, 0).decided ? 2 : 1;
 }
 
@@ -52,13 +81,16 @@ inline int cr_binary64_path(double x, double y) {
 // the rounding mode is the binary64 unit's.
 template <Parts (*general)(double, double), Parts (*axis)(double, double)>
 inline Parts binary64_dispatch(double x, double y) {
-  if (is_general(x, y)) [[likely]]
-    return general(x, y);
+  // Arguments that need no scaling are general ones, and the common case.
+  if (needs_no_scaling(x, y)) [[likely]]
+    return cr_unscaled_here(x, y);
+  if (is_general(x, y)) return general(x, y);
   if (is_finite_pair(x, y)) return axis(x, y);
   return special_result(x, y);
 }
 
 inline Parts cr_general_here(double x, double y) { return cr_binary64_general(x, y, binary64_status(x, y)); }
+inline Parts cr_unscaled_here(double x, double y) { return cr_binary64_unscaled(x, y, binary64_status(x, y)); }
 inline Parts cr_axis_here(double x, double y) { return cr_axis_root(x, y, binary64_rounding()); }
 #endif
 

@@ -2,10 +2,12 @@
 // default on targets without the x87 unit, and on x86-64 when the build
 // asks for it. Same results and flags as the x87 path, bit for bit.
 //
-// On x86-64 the library follows the x87 rounding mode and runs in its
-// standard environment (fp_environment.h): a call whose MXCSR has an
-// exception unmasked or a rounding mode other than the x87 one runs in the
-// cold path that sets both and raises the flags afterwards.
+// On x86-64 this path follows the rounding mode of the unit that computes
+// it, MXCSR's (fesetround sets it together with the x87 one), and reads it
+// with the flags in one stmxcsr. A call with an SSE exception unmasked runs
+// the general case with every exception masked and raises its flags
+// afterwards (fp_environment.h), so that an exact result traps on nothing;
+// the axis roots raise only inexact, which traps in their own square root.
 #include "../internal/build_guard.h"
 // First, so that an unsupported build stops at its own message.
 #include <cstdint>
@@ -19,22 +21,29 @@
 
 namespace {
 
-Parts cr_general_x86(double x, double y, std::uint16_t cw) {
-  const std::uint64_t status = binary64_status(x, y);
-  const bool standard = (status & kSseMasks) == kSseMasks && ((status >> 13) & 3u) == x87_rounding(cw);
-  if (!standard) [[unlikely]]
-    return in_standard_environment(cw, x, y,
-                                   [](double a, double b, std::uint16_t c) { return cr_general_x86(a, b, c); });
-  return cr_binary64_general(x, y, status);
-}
+Parts cr_general_masked(double x, double y, std::uint16_t) { return cr_binary64_general(x, y, binary64_status(x, y)); }
 
-Parts cr_axis_x86(double x, double y, std::uint16_t cw) { return cr_axis_root(x, y, x87_rounding(cw)); }
+template <Parts (*path)(double, double, std::uint64_t)>
+inline Parts cr_general_x86(double x, double y) {
+  const std::uint64_t status = binary64_status(x, y);
+  if ((status & kSseMasks) != kSseMasks) [[unlikely]] {
+    // The SSE rounding mode in x87 encoding, for the environment to set.
+    const auto cw = static_cast<std::uint16_t>(((status & kSseRounding) >> kSseRoundingShift) | kStandardX87);
+    return in_standard_environment(cw, x, y, cr_general_masked);
+  }
+  return path(x, y, status);
+}
 
 }  // namespace
 
 extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) {
   const auto [x, y] = parts_of(z);
-  return to_c_complex(dispatch<cr_general_x86, cr_axis_x86>(x, y));
+  // Arguments that need no scaling are general ones, and the common case.
+  if (needs_no_scaling(x, y)) [[likely]]
+    return to_c_complex(cr_general_x86<cr_binary64_unscaled>(x, y));
+  if (is_general(x, y)) return to_c_complex(cr_general_x86<cr_binary64_scaled>(x, y));
+  if (is_finite_pair(x, y)) return to_c_complex(cr_axis_root(x, y, binary64_rounding()));
+  return to_c_complex(special_result(x, y));
 }
 #else
 extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) {
