@@ -1,34 +1,40 @@
 // The general case in binary64 arithmetic only, for cr_csqrt_scalar's
 // binary64-only path: both parts as double-double values (hi + lo) with a
-// relative error below 2^-98, in any rounding mode, for every finite
+// relative error below 2^-97, in any rounding mode, for every finite
 // non-zero x and y.
 //
-// Scaling. With |x| = mx 2^ex and |y| = my 2^ey (m in [1, 2), subnormals
-// normalised from their bits) and k = floor(max(ex, ey) / 2), the kernel
-// works on X = |x| 4^-k and Y = |y| 4^-k, the larger in [1, 4). The smaller
-// is replaced by 0 below 2^-400: its square then changes x^2 + y^2 by less
-// than 2^-800 relatively, and X by less than 2^-400 of |z|. Then
+// Scaling. Arguments whose exponents both lie within 2^+-450 are used as
+// they are (needs_no_scaling). Otherwise, with |x| = mx 2^ex and
+// |y| = my 2^ey (m in [1, 2), subnormals normalised from their bits) and
+// k = floor(max(ex, ey) / 2), the kernel works on X = |x| 4^-k and
+// Y = |y| 4^-k, the larger in [1, 4). The smaller is replaced by 0 below
+// 2^-400: its square then changes x^2 + y^2 by less than 2^-800 relatively,
+// and X by less than 2^-400 of |z|. Then
 //   t = T 2^k,  T = sqrt((X + Z) / 2),  Z = sqrt(X^2 + Y^2)
 //   q = Q 2^(ey - k),  Q = my / (2T)
-// T is in [0.7, 2.3] and Q in [0.2, 1.5]: every intermediate lies between
-// 2^-900 and 2^6, so none overflows or underflows, and the operations see no
-// subnormal operand (DAZ and FTZ cannot change them). t is at least 2^-537
-// and never tiny; q may be, and the caller scales it with care.
+// T is in [0.7, 2.3] and Q in [0.2, 1.5]. Either way every intermediate and
+// every error term stays far inside the normal range, so none overflows or
+// underflows, and no operation sees a subnormal operand (DAZ and FTZ change
+// nothing). t is at least 2^-537 and never tiny; q may be, and the caller
+// scales it with care.
 //
 // Error bound. u = 2^-53; every operation errs by less than 2u relatively
 // in any mode. The error-free steps (a product's error by FMA or by
-// Veltkamp-Dekker splitting, a sum's by 2Sum) are exact in round to nearest
-// and, in the directed modes, err by less than 4u^2 of their input's
-// magnitude. Step by step, relative to the exact value of the step's
-// mathematical result (units of u^2, rounded up):
+// Veltkamp-Dekker splitting, a sum's by 2Sum or Fast2Sum) are exact in
+// round to nearest and, in the directed modes, err by less than 4u^2 of
+// their input's magnitude. Step by step, relative to the exact value of
+// the step's mathematical result, in units of u^2, rounded up:
 //   S = X^2 + Y^2     squares 4, 2Sum 4, low parts' sum 8                <= 16
-//   Z = sqrt(S)       residual 8, correction 12 (its |lo| < 3u, 4u error),
-//                     Taylor remainder 4, plus half of S's                <= 32
-//   A = X + Z         2Sum 4, low parts 8, plus Z's (X, Z >= 0)           <= 44
-//   T = sqrt(A / 2)   as Z, plus half of A's                              <= 46
-//   Q = my / (2T)     quotient hi within 4.1u; remainder 9 + 6 + 15,
-//                     low part 33, T.lo's weight in it 24, plus T's       <= 133
-// Both stay below 160 u^2 < 2^-98.6. The rounding test allows 2^-90.
+//   Z = sqrt(S)       residual 8, correction 24 (|lo| < 3u, its factor
+//                     zh / s.hi errs by 8u), Taylor remainder 4, half S's <= 44
+//   A = X + Z         Fast2Sum 4, low parts 8, plus Z's (X, Z >= 0)       <= 56
+//   T = sqrt(A / 2)   residual 8, correction 24 (the reciprocal th / h
+//                     errs by 8u), Taylor remainder 4, half A's           <= 64
+//   Q = N / (2T)      qh within 13u of Q; remainder 32, its scaling 130,
+//                     dividing by th instead of T 39, plus T's             <= 265
+// Both stay below 270 u^2 < 2^-97.9; binary64-kernel-bound (tools/proof)
+// measures at most 35 u^2 over the random classes and the hard corpus in
+// every mode, with FMA and without. The rounding test allows 2^-90.
 #ifndef RAVO_BINARY64_KERNEL_H
 #define RAVO_BINARY64_KERNEL_H
 
@@ -153,12 +159,13 @@ inline Binary64Root binary64_root(double x, double y) {
 }
 
 // The rounding test. The binary64 numbers and midpoints near v = hi + lo
-// (hi > 0; |lo| below 16 units of hi's last place) are multiples of a
-// quarter of hi's last place, which covers the finer grid below hi when hi
-// is a power of two and lo < 0. lo in units of 2^-56 quarter places, as an
-// integer (|lo| < 2^61 of them; the truncation errs by less than one), says
-// how far v lies from that grid: the test certifies a distance above
-// kRoundingTolerance, which exceeds 2^-90 |v| (|v| < 2^57 quarter places).
+// (hi > 0; |lo| below 64 quarters of hi's last place, from qh's 13u) are
+// multiples of a quarter of hi's last place, which covers the finer grid
+// below hi when hi is a power of two and lo < 0. lo in units of 2^-56
+// quarter places, as an integer (|lo| < 2^62 of them; the truncation errs
+// by less than one), says how far v lies from that grid: the test certifies
+// a distance above kRoundingTolerance, which exceeds 2^-90 |v| (|v| < 2^57
+// quarter places) plus one.
 constexpr std::uint64_t kRoundingTolerance = std::uint64_t{1} << 22;
 
 // The distance test's offset: at most 2 kRoundingTolerance within the

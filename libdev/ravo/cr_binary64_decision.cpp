@@ -7,7 +7,7 @@
 //     part's exponent, and of 2^-1077 below 2^-1022: every binary64 number
 //     and midpoint, including the subnormal ones, and in [2^-1023, 2^-1022)
 //     the points where the tininess of the 53-bit rounding changes;
-//   - the approximation errs by less than 2^-98 relatively and lies within
+//   - the approximation errs by less than 2^-97 relatively and lies within
 //     half a candidate step (plus 2^-6 of one) of b, so the exact part lies
 //     within one step of b: equal to b, or strictly between b and the next
 //     candidate on the decided side, where no rounding boundary of any mode
