@@ -77,21 +77,16 @@ inline int cr_binary64_path(double x, double y) {
 }
 
 #if !defined(__x86_64__)
-// The dispatch of targets without the x87 unit: no environment to check;
-// the rounding mode is the binary64 unit's.
-template <Parts (*general)(double, double), Parts (*axis)(double, double)>
-inline Parts binary64_dispatch(double x, double y) {
+// The whole of cr_csqrt_scalar on targets without the x87 unit: no
+// environment to check; the rounding mode is the binary64 unit's.
+inline Parts cr_binary64_dispatch(double x, double y) {
   // Arguments that need no scaling are general ones, and the common case.
   if (needs_no_scaling(x, y)) [[likely]]
-    return cr_unscaled_here(x, y);
-  if (is_general(x, y)) return general(x, y);
-  if (is_finite_pair(x, y)) return axis(x, y);
+    return cr_binary64_unscaled(x, y, binary64_status(x, y));
+  if (is_general(x, y)) return cr_binary64_scaled(x, y, binary64_status(x, y));
+  if (is_finite_pair(x, y)) return cr_axis_root(x, y, binary64_rounding());
   return special_result(x, y);
 }
-
-inline Parts cr_general_here(double x, double y) { return cr_binary64_general(x, y, binary64_status(x, y)); }
-inline Parts cr_unscaled_here(double x, double y) { return cr_binary64_unscaled(x, y, binary64_status(x, y)); }
-inline Parts cr_axis_here(double x, double y) { return cr_axis_root(x, y, binary64_rounding()); }
 #endif
 
 }  // namespace

@@ -48,7 +48,7 @@ extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) {
 #else
 extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) {
   const auto [x, y] = parts_of(z);
-  return to_c_complex(binary64_dispatch<cr_general_here, cr_axis_here>(x, y));
+  return to_c_complex(cr_binary64_dispatch(x, y));
 }
 #endif
 

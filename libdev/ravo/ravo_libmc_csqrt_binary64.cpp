@@ -11,7 +11,7 @@
 
 extern "C" ravo_c_complex csqrt_scalar(ravo_c_complex z) {
   const auto [x, y] = parts_of(z);
-  const Parts w = binary64_dispatch<cr_general_here, cr_axis_here>(x, y);
+  const Parts w = cr_binary64_dispatch(x, y);
   signal_underflow_if_subnormal(w.re, w.im);
   return to_c_complex(w);
 }
