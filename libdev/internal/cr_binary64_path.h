@@ -6,6 +6,7 @@
 #ifndef RAVO_CR_BINARY64_PATH_H
 #define RAVO_CR_BINARY64_PATH_H
 
+#include <bit>
 #include <cstdint>
 
 #include "binary64_kernel.h"
@@ -26,10 +27,8 @@ inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
   const std::uint64_t y_sign = bits_of(y) & kSignBit, x_negative = bits_of(x) >> 63;
   const double ay = from_bits(bits_of(y) & ~kSignBit);
   const RootPair root = root_core(from_bits(bits_of(x) & ~kSignBit), ay, ay);
-  if (!both_roundings_are_certain(root.big, root.small)) [[unlikely]] {
-    const ravo_internal::SettledRoot s = ravo_internal::cr_binary64_settle(x, y, status);
-    return {s.re, s.im};
-  }
+  if (!both_roundings_are_certain(root.big, root.small)) [[unlikely]]
+    return std::bit_cast<Parts>(ravo_internal::cr_binary64_settle(x, y, status));
   // For x < 0 the big part is the imaginary one and takes y's sign; for
   // x > 0 the small one does.
   const double t = signed_rounding(root.big, y_sign & (0 - x_negative));
@@ -44,10 +43,8 @@ inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
   const std::uint64_t y_sign = bits_of(y) & kSignBit, x_negative = bits_of(x) >> 63;
   const Binary64Root root = binary64_root(x, y);
   if (!(both_roundings_are_certain(root.big, root.small) && is_clear_of_underflow(root.small, root.small_scale)))
-      [[unlikely]] {
-    const ravo_internal::SettledRoot s = ravo_internal::cr_binary64_settle(x, y, status);
-    return {s.re, s.im};
-  }
+      [[unlikely]]
+    return std::bit_cast<Parts>(ravo_internal::cr_binary64_settle(x, y, status));
   const double t = times_power_of_two(signed_rounding(root.big, y_sign & (0 - x_negative)), root.big_scale);
   const double q = times_power_of_two(signed_rounding(root.small, y_sign & (x_negative - 1)), root.small_scale);
   if (x_negative) return {q, t};
@@ -73,7 +70,7 @@ inline int cr_binary64_path(double x, double y) {
     certain = both_roundings_are_certain(root.big, root.small) && is_clear_of_underflow(root.small, root.small_scale);
   }
   if (certain) return 0;
-  return ravo_internal::cr_binary64_settle(x, y, 0).decided ? 2 : 1;
+  return ravo_internal::cr_binary64_decides(x, y) ? 2 : 1;
 }
 
 #if !defined(__x86_64__)

@@ -109,7 +109,14 @@ Settled settle(RootPart part, double x, double y, DoubleDouble v, int scale, std
 
 namespace ravo_internal {
 
-SettledRoot cr_binary64_settle(double x, double y, std::uint64_t status_at_entry) {
+namespace {
+
+struct BothSettled {
+  SettledRoot root;
+  bool decided;
+};
+
+BothSettled settle_both(double x, double y, std::uint64_t status_at_entry) {
   const Binary64Root root = binary64_root(x, y);
   const unsigned rounding = binary64_rounding();
   const std::uint64_t y_sign = bits_of(y) & kSignBit;
@@ -126,7 +133,15 @@ SettledRoot cr_binary64_settle(double x, double y, std::uint64_t status_at_entry
     // Both parts exact: the approximation's inexact goes.
     clear_inexact_flag(re, im);
   }
-  return {re, im, t.decided || q.decided};
+  return {{re, im}, t.decided || q.decided};
 }
+
+}  // namespace
+
+SettledRoot cr_binary64_settle(double x, double y, std::uint64_t status_at_entry) {
+  return settle_both(x, y, status_at_entry).root;
+}
+
+bool cr_binary64_decides(double x, double y) { return settle_both(x, y, 0).decided; }
 
 }  // namespace ravo_internal

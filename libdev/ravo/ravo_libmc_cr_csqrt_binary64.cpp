@@ -23,27 +23,35 @@ namespace {
 
 Parts cr_general_masked(double x, double y, std::uint16_t) { return cr_binary64_general(x, y, binary64_status(x, y)); }
 
-template <Parts (*path)(double, double, std::uint64_t)>
-inline Parts cr_general_x86(double x, double y) {
-  const std::uint64_t status = binary64_status(x, y);
-  if ((status & kSseMasks) != kSseMasks) [[unlikely]] {
-    // The SSE rounding mode in x87 encoding, for the environment to set.
-    const auto cw = static_cast<std::uint16_t>(((status & kSseRounding) >> kSseRoundingShift) | kStandardX87);
-    return in_standard_environment(cw, x, y, cr_general_masked);
+// The SSE rounding mode in x87 encoding, for the environment to set.
+inline std::uint16_t standard_cw(std::uint64_t status) {
+  return static_cast<std::uint16_t>(((status & kSseRounding) >> kSseRoundingShift) | kStandardX87);
+}
+
+// Everything but the common case, kept out of the entry: its registers
+// would otherwise be saved and restored on every call.
+[[gnu::noinline]] ravo_c_complex cr_other_cases(double x, double y) {
+  if (is_general(x, y)) {
+    const std::uint64_t status = binary64_status(x, y);
+    if ((status & kSseMasks) != kSseMasks) [[unlikely]]
+      return to_c_complex(in_standard_environment(standard_cw(status), x, y, cr_general_masked));
+    return to_c_complex(cr_binary64_scaled(x, y, status));
   }
-  return path(x, y, status);
+  if (is_finite_pair(x, y)) return to_c_complex(cr_axis_root(x, y, binary64_rounding()));
+  return to_c_complex(special_result(x, y));
 }
 
 }  // namespace
 
 extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) {
-  const auto [x, y] = parts_of(z);
+  auto [x, y] = parts_of(z);
   // Arguments that need no scaling are general ones, and the common case.
-  if (needs_no_scaling(x, y)) [[likely]]
-    return to_c_complex(cr_general_x86<cr_binary64_unscaled>(x, y));
-  if (is_general(x, y)) return to_c_complex(cr_general_x86<cr_binary64_scaled>(x, y));
-  if (is_finite_pair(x, y)) return to_c_complex(cr_axis_root(x, y, binary64_rounding()));
-  return to_c_complex(special_result(x, y));
+  if (needs_no_scaling(x, y)) [[likely]] {
+    const std::uint64_t status = binary64_status(x, y);
+    if ((status & kSseMasks) == kSseMasks) [[likely]]
+      return to_c_complex(cr_binary64_unscaled(x, y, status));
+  }
+  return cr_other_cases(x, y);
 }
 #else
 extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) {
