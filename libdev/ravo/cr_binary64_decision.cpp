@@ -1,17 +1,19 @@
 // cr_csqrt_scalar's binary64-only slow path. A part whose rounding the fast
 // test certifies and that cannot be tiny is rounded as in the fast path.
-// Otherwise the exact decision (cr_exact_decision.h) says on which side of
-// the candidate b nearest to the approximation the exact part lies, or that
-// it is b:
+// Otherwise the part is placed against the candidate b nearest to the
+// approximation, in fixed point, and where that cannot say on which side of
+// b the exact part lies, the exact decision (cr_exact_decision.h) says it,
+// or that the part is b:
 //   - the candidates are multiples of a quarter of the last place at the
 //     part's exponent, and of 2^-1077 below 2^-1022: every binary64 number
 //     and midpoint, including the subnormal ones, and in [2^-1023, 2^-1022)
 //     the points where the tininess of the 53-bit rounding changes;
 //   - the approximation errs by less than 2^-97 relatively and lies within
-//     half a candidate step (plus 2^-6 of one) of b, so the exact part lies
+//     half a candidate step (plus 2^-40 of one) of b, so the exact part lies
 //     within one step of b: equal to b, or strictly between b and the next
 //     candidate on the decided side, where no rounding boundary of any mode
-//     lies;
+//     lies; when the approximation's distance to b exceeds its error, that
+//     side is certain without the exact decision;
 //   - an exact part is b itself (never a midpoint nor a finer candidate: see
 //     the exact decision's notes); an inexact part rounds as the point half
 //     a step from b on its side, which is rounded here in integers, in the
@@ -31,6 +33,10 @@
 namespace {
 
 using ravo_internal::RootPart;
+__extension__ typedef __int128 i128;
+
+// The candidates' unit in fixed point, for settle().
+constexpr int kFractionBitsOfUnit = 40;
 
 struct Rounded {
   std::uint64_t bits;  // the magnitude's pattern
@@ -78,10 +84,10 @@ Settled settle(RootPart part, double x, double y, DoubleDouble v, int scale, std
     return {times_power_of_two(signed_rounding(v, sign), scale), true, false, false};
   const int hi_exponent = biased_exponent(v.hi) - 1023 + scale;
   const int unit = hi_exponent - 54 > -1077 ? hi_exponent - 54 : -1077;
-  // v / 2^unit with 6 more bits (below 2^62 with lo's share), from the
+  // v / 2^unit with 40 more bits (below 2^102 with lo's share), from the
   // patterns of hi and lo: no arithmetic that could raise a flag.
-  // Truncations err by less than 2^-6.
-  const auto in_units = [&](double d) -> std::int64_t {
+  // Truncations err by less than 2^-40.
+  const auto in_units = [&](double d) -> i128 {
     const std::uint64_t b = bits_of(d);
     int biased = static_cast<int>((b >> 52) & 0x7FF);
     std::uint64_t m = b & kFractionBits;
@@ -89,20 +95,30 @@ Settled settle(RootPart part, double x, double y, DoubleDouble v, int scale, std
       biased = 1;
     else
       m |= std::uint64_t{1} << 52;
-    const int shift = biased - 1075 + scale - unit + 6;  // at most 8
-    const std::uint64_t f = shift >= 0 ? m << shift : (shift > -64 ? m >> -shift : 0);
-    return b >> 63 ? -static_cast<std::int64_t>(f) : static_cast<std::int64_t>(f);
+    const int shift = biased - 1075 + scale - unit + kFractionBitsOfUnit;  // at most 48
+    const i128 f = shift >= 0 ? static_cast<i128>(m) << shift : (shift > -64 ? static_cast<i128>(m >> -shift) : 0);
+    return b >> 63 ? -f : f;
   };
-  const auto b = static_cast<std::uint64_t>((in_units(v.hi) + in_units(v.lo) + 32) >> 6);  // below 2^56
-  int side = 1;  // b = 0: the part is positive
-  if (b != 0) {
+  const i128 fixed = in_units(v.hi) + in_units(v.lo);
+  const auto b = static_cast<std::uint64_t>((fixed + (i128{1} << (kFractionBitsOfUnit - 1))) >> kFractionBitsOfUnit);
+  // The candidate's side is certain when the approximation keeps more than
+  // its error (2^-97 of v, below 2^-90 of fixed) and the truncations from
+  // b: mostly so for a part below 2^-1021, whose grid is coarse. Otherwise
+  // the exact decision says; b = 0 is below every positive part.
+  const i128 offset = fixed - (static_cast<i128>(b) << kFractionBitsOfUnit);
+  const i128 margin = (fixed >> 90) + 2;
+  int side = offset > margin ? 1 : offset < -margin ? -1 : 0;
+  const bool decided = side == 0 && b != 0;
+  if (b == 0)
+    side = 1;
+  else if (decided) {
     const int zeros = __builtin_ctzll(b);
     side = ravo_internal::exact_part_vs(part, x, y, b >> zeros, unit + zeros);
   }
   const unsigned magnitude_rounding = sign ? mirrored_rounding(rounding) : rounding;
   const Rounded r = side == 0 ? round_scaled(b, unit, magnitude_rounding)
                               : round_scaled(2 * b + static_cast<std::uint64_t>(side), unit - 1, magnitude_rounding);
-  return {from_bits(r.bits | sign), r.inexact, r.underflow, true};
+  return {from_bits(r.bits | sign), r.inexact, r.underflow, decided};
 }
 
 }  // namespace
