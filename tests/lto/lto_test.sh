@@ -23,4 +23,6 @@ lto_warnings=()
   -o "$work/program" 2>&1 | tee "$work/link.log"
 [[ ${PIPESTATUS[0]} -eq 0 ]] || exit 1
 if grep -q "warning" "$work/link.log"; then echo "FAIL: the link warned"; exit 1; fi
-"$work/program"
+# A cross build's program runs under the emulator given in RAVO_TARGET_EMULATOR.
+read -ra emulator <<<"${RAVO_TARGET_EMULATOR:-}"
+"${emulator[@]}" "$work/program"
