@@ -3,10 +3,13 @@
 # them; --csv writes one row per mode, class, implementation and part; and a
 # different seed draws a different sample.
 set -euo pipefail
-tool=$1 work=$2
+# A cross build's tool runs under the emulator given in RAVO_TARGET_EMULATOR.
+read -ra tool <<<"${RAVO_TARGET_EMULATOR:-}"
+tool+=("$1")
+work=$2
 mkdir -p "$work"
 run() {  # name, seed, threads
-  "$tool" --samples 5000 --seed "$2" --round all --threads "$3" --csv "$work/$1.csv" \
+  "${tool[@]}" --samples 5000 --seed "$2" --round all --threads "$3" --csv "$work/$1.csv" \
     --plane-csv "$work/$1-plane.csv" >"$work/$1.txt"
 }
 fail() { echo "$1"; exit 1; }

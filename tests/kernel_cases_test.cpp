@@ -44,8 +44,10 @@ TEST(KernelCases, ExactBits) {
   }
 }
 
+#if defined(__x86_64__)
 // The double rounding (extended, then binary64) is one ulp off here: the
-// correctly rounded real part is 0x5FEFFFFFFFFFFFFF.
+// correctly rounded real part is 0x5FEFFFFFFFFFFFFF. Only the x87 kernel
+// rounds twice; other targets' kernels have their own worst cases.
 TEST(KernelCases, DocumentedOneUlpCaseAtTwoToThe512) {
   const Outcome got = run_csqrt(DBL_MAX, from_bits(0x399FB671ABF55062));
   EXPECT_EQ(got.re, 0x5FF0000000000000u);
@@ -54,6 +56,7 @@ TEST(KernelCases, DocumentedOneUlpCaseAtTwoToThe512) {
   oracle.set(DBL_MAX, from_bits(0x399FB671ABF55062));
   EXPECT_EQ(to_bits(oracle.rounded(FE_TONEAREST).re), 0x5FEFFFFFFFFFFFFFu);
 }
+#endif
 
 // Extremes: no overflow, no spurious underflow, no result flushed to zero.
 TEST(KernelCases, ExtremesStayWithinOneUlp) {

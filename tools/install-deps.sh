@@ -7,9 +7,17 @@
 #     error bound), python3-matplotlib (accuracy picture), man-db (renders the
 #     manual pages)
 #   benchmarks: libbenchmark-dev
+# With --aarch64, also what cross-building for 64-bit Arm and running the
+# tests under emulation need (tools/cross/aarch64-check.sh):
+#   g++-aarch64-linux-gnu qemu-user, and the target's libraries from Debian's
+#   arm64 architecture, added to dpkg when missing: libgtest-dev:arm64
+#   libmpfr-dev:arm64 libmpc-dev:arm64
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkgconf libgtest-dev
           libbenchmark-dev libmpfr-dev libmpc-dev binutils gappa python3-matplotlib man-db)
+if [[ ${1:-} == --aarch64 ]]; then
+  packages+=(g++-aarch64-linux-gnu qemu-user libgtest-dev:arm64 libmpfr-dev:arm64 libmpc-dev:arm64)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -18,5 +26,8 @@ done
 echo "installing: ${missing[*]}"
 sudo=""
 [[ $(id -u) -ne 0 ]] && sudo=sudo
+if [[ " ${missing[*]}" == *:arm64* ]] && ! dpkg --print-foreign-architectures | grep -qx arm64; then
+  $sudo dpkg --add-architecture arm64
+fi
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null

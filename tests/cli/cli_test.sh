@@ -2,13 +2,16 @@
 # The csqrt tool: its output for known arguments, and one-line errors with a
 # non-zero exit (never a crash) for bad input.
 set -u
-csqrt=$1
+# The tool as a command: a cross build's runs under the emulator given in
+# RAVO_TARGET_EMULATOR (words, e.g. "qemu-aarch64 -L /usr/aarch64-linux-gnu").
+read -ra csqrt <<<"${RAVO_TARGET_EMULATOR:-}"
+csqrt+=("$1")
 failures=0
 
 expect_output() {  # expected-substring, then the command's arguments; stdin from $STDIN
   local want=$1; shift
   local got
-  got=$(printf '%b' "${STDIN:-}" | "$csqrt" "$@" 2>&1)
+  got=$(printf '%b' "${STDIN:-}" | "${csqrt[@]}" "$@" 2>&1)
   if [[ "$got" != *"$want"* ]]; then
     echo "FAIL: csqrt $*: wanted '$want' in:"; echo "$got"; failures=$((failures + 1))
   fi
@@ -17,7 +20,7 @@ expect_output() {  # expected-substring, then the command's arguments; stdin fro
 expect_error() {  # exit status, message substring, then arguments
   local status=$1 want=$2; shift 2
   local err rc
-  err=$(printf '%b' "${STDIN:-}" | "$csqrt" "$@" 2>&1 >/dev/null); rc=$?
+  err=$(printf '%b' "${STDIN:-}" | "${csqrt[@]}" "$@" 2>&1 >/dev/null); rc=$?
   if [[ $rc -ne $status || "$err" != *"$want"* || $(wc -l <<<"$err") -ne 1 ]]; then
     echo "FAIL: csqrt $*: wanted exit $status and one line with '$want', got exit $rc: $err"
     failures=$((failures + 1))
@@ -67,8 +70,8 @@ STDIN='1\n' expect_error 1 "line 1: missing imaginary part after '1'"
 expect_io_error() {  # message substring, then a shell redirection and arguments, run by eval
   local want=$1; shift
   local err rc
-  err=$(eval '"$csqrt"' "$@" 2>&1 >/dev/null); rc=$?
-  [[ $(eval '"$csqrt"' "$@" 2>&1) == *"$want"* && $rc -eq 1 ]] ||
+  err=$(eval '"${csqrt[@]}"' "$@" 2>&1 >/dev/null); rc=$?
+  [[ $(eval '"${csqrt[@]}"' "$@" 2>&1) == *"$want"* && $rc -eq 1 ]] ||
     { echo "FAIL: csqrt $*: wanted exit 1 and '$want', got exit $rc: $err"; failures=$((failures + 1)); }
 }
 
@@ -94,7 +97,7 @@ expect_error 2 "bad number '-3x'" -3x 1
 # Tokens in messages: escaped and cut, so that a message stays one short line.
 long=$(printf 'a%.0s' {1..100000})
 expect_error 2 "bad number 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa'... (100000 bytes)" "$long" 1
-[[ $("$csqrt" "$long" 1 2>&1 | wc -c) -lt 100 ]] || { echo "FAIL: long token echoed whole"; failures=$((failures + 1)); }
+[[ $("${csqrt[@]}" "$long" 1 2>&1 | wc -c) -lt 100 ]] || { echo "FAIL: long token echoed whole"; failures=$((failures + 1)); }
 expect_error 2 "bad number 'a\\x0ab\\\\'" $'a\nb\\' 1
 STDIN='\xef\xbb\xbf3 4\n' expect_error 1 "line 1: bad number '\\xef\\xbb\\xbf3'"
 STDIN='a\0b 3\n' expect_error 1 "line 1: bad number 'a\\x00b'"

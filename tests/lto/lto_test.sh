@@ -23,7 +23,9 @@ done
 lto_warnings=()
 [[ $("$cxx" --version) == *clang* ]] || lto_warnings=(-Werror=lto-type-mismatch -Werror=odr)
 "$cxx" "${common[@]}" "${lto_warnings[@]}" "$work/caller_c.o" "$work/caller_cpp.o" "${objects[@]}" \
-  -o "$work/program" 2>&1 | tee "$work/link.log"
+  -o "$work/program" -lm 2>&1 | tee "$work/link.log"
 [[ ${PIPESTATUS[0]} -eq 0 ]] || exit 1
 if grep -q "warning" "$work/link.log"; then echo "FAIL: the link warned"; exit 1; fi
-"$work/program"
+# A cross build's program runs under the emulator given in RAVO_TARGET_EMULATOR.
+read -ra emulator <<<"${RAVO_TARGET_EMULATOR:-}"
+"${emulator[@]}" "$work/program"

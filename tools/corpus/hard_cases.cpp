@@ -1,9 +1,11 @@
 #include "hard_cases.h"
 
+#include <mpfr.h>
+
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <random>
-#include <algorithm>
 
 namespace ravo_corpus {
 namespace {
@@ -104,7 +106,9 @@ void near_grid_roots(Rng& rng, std::size_t n, std::vector<HardCase>& out) {
         if (a < 0x1p1023) out.push_back({with_sign(0.0, neg), with_sign(2 * a, yneg), "near-grid-axis"});
         break;
       default: {
-        const double tiny = std::ldexp(1.0 + (rng() % 1024) / 1024.0, std::ilogb(a) - 60 - static_cast<int>(rng() % 900));
+        // The exponent's draw first: see draw_scaled below.
+        const int drop = 60 + static_cast<int>(rng() % 900);
+        const double tiny = std::ldexp(1.0 + (rng() % 1024) / 1024.0, std::ilogb(a) - drop);
         out.push_back({with_sign(a, neg), with_sign(tiny == 0 ? 0x1p-1074 : tiny, yneg), "near-grid-general"});
       }
     }
@@ -128,27 +132,86 @@ void tininess_edge(std::vector<HardCase>& out) {
       }
 }
 
+// A significand in [1, 2) times 2^e, e from -1074 to 1023, the exponent
+// drawn first. Two draws in one call's arguments would come in an order the
+// language leaves open, and compilers differ (GCC takes the arguments right
+// to left on x86-64, left to right on AArch64), so each draw is a statement
+// of its own, in the order GCC gave them on x86-64, where the corpus was
+// first drawn.
+double draw_scaled(Rng& rng) {
+  const int e = -1074 + static_cast<int>(rng() % 2098);
+  return std::ldexp(1.0 + (rng() >> 12) * 0x1p-52, e);
+}
+
+// The kernel's extended roots, T = sqrt((sqrt(x^2 + y^2) + |x|) / 2) and
+// Q = |y / 2| / T, each operation rounded to nearest with a 64-bit
+// significand as on the x87 unit. MPFR at precision 64 gives those roundings
+// on every target (long double is binary128 on AArch64), so the search below
+// picks the same arguments everywhere. Every value stays between 2^-2148
+// (the square of the smallest subnormal) and 2^2048, inside the x87 unit's
+// 15-bit exponent range and, widened here, MPFR's: no step overflows or
+// underflows on either.
+class ExtendedRoots {
+ public:
+  ExtendedRoots() : emin_(mpfr_get_emin()), emax_(mpfr_get_emax()) {
+    mpfr_set_emin(mpfr_get_emin_min());
+    mpfr_set_emax(mpfr_get_emax_max());
+    mpfr_inits2(64, x_, y_, t_, q_, s_, nullptr);
+  }
+  ~ExtendedRoots() {
+    mpfr_clears(x_, y_, t_, q_, s_, nullptr);
+    mpfr_set_emin(emin_);
+    mpfr_set_emax(emax_);
+  }
+  ExtendedRoots(const ExtendedRoots&) = delete;
+  ExtendedRoots& operator=(const ExtendedRoots&) = delete;
+
+  // Whether T or Q lies within one extended unit of a binary64 number or
+  // midpoint (x and y finite, non-zero).
+  bool either_near_boundary(double x, double y) {
+    mpfr_set_d(x_, x, MPFR_RNDN);  // exact
+    mpfr_set_d(y_, y, MPFR_RNDN);
+    mpfr_mul(t_, x_, x_, MPFR_RNDN);
+    mpfr_mul(s_, y_, y_, MPFR_RNDN);
+    mpfr_add(t_, t_, s_, MPFR_RNDN);
+    mpfr_sqrt(t_, t_, MPFR_RNDN);
+    mpfr_abs(x_, x_, MPFR_RNDN);
+    mpfr_add(t_, t_, x_, MPFR_RNDN);
+    mpfr_div_2ui(t_, t_, 1, MPFR_RNDN);  // exact
+    mpfr_sqrt(t_, t_, MPFR_RNDN);
+    mpfr_div_2ui(q_, y_, 1, MPFR_RNDN);
+    mpfr_div(q_, q_, t_, MPFR_RNDN);
+    mpfr_abs(q_, q_, MPFR_RNDN);
+    return near_boundary(t_) || near_boundary(q_);
+  }
+
+ private:
+  // The ten bits of v below the binary64 midpoint grid (the subnormal grid
+  // for v under 2^-1022), read by truncation: all ones or at most 1 is near.
+  bool near_boundary(const mpfr_t v) {
+    const mpfr_exp_t e = mpfr_get_exp(v);                    // v = m 2^e, m in [0.5, 1)
+    const mpfr_exp_t scale = e - 1 < -1022 ? e + 1075 : 54;  // in midpoint units
+    mpfr_mul_2si(s_, v, scale + 10 - e, MPFR_RNDN);          // m 2^(scale + 10), exact
+    static_assert(sizeof(unsigned long) == 8, "64-bit truncation");
+    const std::uint64_t units = mpfr_get_ui(s_, MPFR_RNDZ);  // below 2^64
+    const std::uint64_t frac = units & 1023;
+    return frac <= 1 || frac >= 1023;
+  }
+
+  mpfr_exp_t emin_, emax_;
+  mpfr_t x_, y_, t_, q_, s_;
+};
+
 // Random arguments whose extended roots (round to nearest) lie within one
 // extended unit of a binary64 number or midpoint: the cases a rounding
 // test must send to the exact decision.
 void near_boundary_search(Rng& rng, std::size_t n, std::vector<HardCase>& out) {
-  const auto near_boundary = [](long double v) {
-    int e;
-    const long double m = std::frexp(v, &e);                          // [0.5, 1)
-    const int scale = e - 1 < -1022 ? e + 1075 : 54;  // in midpoint units
-    const auto units = static_cast<std::uint64_t>(std::ldexp(m, scale + 10));
-    const std::uint64_t frac = units & 1023;  // 10 bits below the midpoint grid
-    return frac <= 1 || frac >= 1023;
-  };
+  ExtendedRoots roots;
   std::size_t found = 0;
   for (std::size_t tries = 0; found < n && tries < 4000 * n; ++tries) {
-    const double x = std::ldexp(1.0 + (rng() >> 12) * 0x1p-52, -1074 + static_cast<int>(rng() % 2098));
-    const double y = std::ldexp(1.0 + (rng() >> 12) * 0x1p-52, -1074 + static_cast<int>(rng() % 2098));
+    const double x = draw_scaled(rng), y = draw_scaled(rng);
     if (!std::isfinite(x) || !std::isfinite(y) || x == 0 || y == 0) continue;
-    const long double X = x, Y = y;
-    const long double T = std::sqrt(0.5L * (std::sqrt(X * X + Y * Y) + std::fabs(X)));
-    const long double Q = std::fabs((0.5L * Y) / T);
-    if (near_boundary(T) || near_boundary(Q)) {
+    if (roots.either_near_boundary(x, y)) {
       out.push_back({with_sign(x, rng() & 1), with_sign(y, rng() & 1), "near-boundary"});
       ++found;
     }
