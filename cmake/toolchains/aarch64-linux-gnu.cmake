@@ -26,6 +26,17 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE BOTH)
 
-# -L: the target's dynamic loader and C library for qemu's program loading;
-# the loader itself finds the multiarch libraries in /usr/lib/aarch64-linux-gnu.
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-${CMAKE_SYSTEM_PROCESSOR};-L;/usr/${RAVO_CROSS_TRIPLE})
+# The emulator runs each program with the target's dynamic loader, which
+# must come from the same build of the C library as the libc.so.6 it loads.
+# Debian's arm64 C library (which the arm64 MPFR, MPC and GoogleTest
+# packages bring) puts both in their usual places, /lib and
+# /lib/aarch64-linux-gnu, where qemu finds them unprefixed. A prefix of
+# /usr/aarch64-linux-gnu (-L) would take the cross toolchain's loader but
+# still the arm64 libc.so.6, first on the loader's path: a mixed pair, under
+# which a program hangs when it starts a thread. Without the arm64 C
+# library, the toolchain's own pair under that prefix serves.
+if(EXISTS /lib/ld-linux-aarch64.so.1)
+  set(CMAKE_CROSSCOMPILING_EMULATOR qemu-${CMAKE_SYSTEM_PROCESSOR})
+else()
+  set(CMAKE_CROSSCOMPILING_EMULATOR qemu-${CMAKE_SYSTEM_PROCESSOR};-L;/usr/${RAVO_CROSS_TRIPLE})
+endif()
