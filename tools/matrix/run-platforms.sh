@@ -58,7 +58,11 @@ fi
 "$root/tools/install-deps.sh" --aarch64
 configure "$out/aarch64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/aarch64-linux-gnu.cmake" -DRAVO_BUILD_TESTS=OFF
 cmake --build "$out/aarch64" -j "$jobs" --target csqrt-digest >/dev/null
-record "aarch64 (qemu)" qemu-aarch64 -L /usr/aarch64-linux-gnu "$out/aarch64/tools/csqrt-digest"
+# The emulator as the toolchain file sets it: the arm64 C library's own
+# loader when installed, else the cross toolchain's under its prefix.
+emulator=(qemu-aarch64)
+[[ -e /lib/ld-linux-aarch64.so.1 ]] || emulator+=(-L /usr/aarch64-linux-gnu)
+record "aarch64 (qemu)" "${emulator[@]}" "$out/aarch64/tools/csqrt-digest"
 
 distinct=$(printf '%s\n' "${digests[@]}" | sort -u | wc -l)
 if [[ $distinct -ne 1 ]]; then
