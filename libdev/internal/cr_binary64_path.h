@@ -31,8 +31,12 @@ inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
     return std::bit_cast<Parts>(ravo_internal::cr_binary64_settle(x, y, status));
   // For x < 0 the big part is the imaginary one and takes y's sign; for
   // x > 0 the small one does.
-  const double t = signed_rounding(root.big, y_sign & (0 - x_negative));
-  const double q = signed_rounding(root.small, y_sign & (x_negative - 1));
+  // The signs as factors of +-1 (exact products), kept in the SSE registers.
+  static constexpr double kSign[2] = {1.0, -1.0};
+  const std::uint64_t y_negative = y_sign >> 63;
+  const double big_factor = kSign[y_negative & x_negative], small_factor = kSign[y_negative & (1 - x_negative)];
+  const double t = root.big.hi * big_factor + root.big.lo * big_factor;
+  const double q = root.small.hi * small_factor + root.small.lo * small_factor;
   if (x_negative) return {q, t};
   return {t, q};
 }
