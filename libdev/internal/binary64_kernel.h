@@ -190,10 +190,21 @@ inline bool both_roundings_are_certain(DoubleDouble a, DoubleDouble b) {
 // not tiny by any tininess rule.
 inline bool is_clear_of_underflow(const DoubleDouble& v, int scale) { return biased_exponent(v.hi) + scale > 2; }
 
-// The rounding of sign (hi + lo) in the current mode; the sign applied
-// before the rounding, so a negative part rounds as itself.
-inline double signed_rounding(DoubleDouble v, std::uint64_t sign) {
-  return from_bits(bits_of(v.hi) ^ sign) + from_bits(bits_of(v.lo) ^ sign);
+// The rounding of sign (hi + lo) in the current mode, sign = +-1; the sign
+// applied before the rounding (exact products), so a negative part rounds
+// as itself.
+inline double signed_rounding(DoubleDouble v, double sign) { return v.hi * sign + v.lo * sign; }
+
+// The parts' signs as factors +-1: for x < 0 the big part is the imaginary
+// one and takes y's sign; for x > 0 the small one does. Kept in the SSE
+// registers, without moves to the integer unit.
+struct PartSigns {
+  double big, small;
+};
+inline PartSigns part_signs(double x, double y) {
+  static constexpr double kSign[2] = {1.0, -1.0};
+  const std::uint64_t x_negative = bits_of(x) >> 63, y_negative = bits_of(y) >> 63;
+  return {kSign[y_negative & x_negative], kSign[y_negative & (1 - x_negative)]};
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ struct Settled {
 // A part sign (v.hi + v.lo) 2^scale, v approximating its magnitude.
 Settled settle(RootPart part, double x, double y, DoubleDouble v, int scale, std::uint64_t sign, unsigned rounding) {
   if (rounding_is_certain(v) && is_clear_of_underflow(v, scale))
-    return {times_power_of_two(signed_rounding(v, sign), scale), true, false, false};
+    return {times_power_of_two(signed_rounding(v, sign ? -1.0 : 1.0), scale), true, false, false};
   const int hi_exponent = biased_exponent(v.hi) - 1023 + scale;
   const int unit = hi_exponent - 54 > -1077 ? hi_exponent - 54 : -1077;
   // v / 2^unit with 40 more bits (below 2^102 with lo's share), from the
