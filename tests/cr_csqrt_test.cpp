@@ -32,6 +32,11 @@ TEST(CrCsqrt, PinnedRows) {
       {1 + 0x1p-25, 0x1p-25 + 0x1p-51, N, 0x3ff0000004000000, 0x3e50000000000000, NONE},
       {1 + 0x1p-25, -0x1p-25 - 0x1p-51, U, 0x3ff0000004000000, 0xbe50000000000000, NONE},
       {0, -2, D, 0x3ff0000000000000, 0xbff0000000000000, NONE},
+      // A product whose significand is all ones at the end: a Veltkamp
+      // split rounded upward leaves halves whose cross product is inexact.
+      {0x1.01d293a0ea1e4p-22, 0x1.00000080e949ap+3, U, 0x40000000080e949b, 0x4000000000000000, INEXACT},
+      // A correction of 2^-1351 for a part near 2^225: no underflow.
+      {0x1.8p+450, 0x1p-450, N, 0x4e03988e1409212e, 0x15aa20bd700c2c3e, INEXACT},
       // Double rounding in csqrt_scalar gets these wrong.
       {0, from_bits(0x400119826714c7c7), N, 0x3ff08a6a7bbcd1b1, 0x3ff08a6a7bbcd1b1, INEXACT},
       {0, from_bits(0x400119826714c7c7), U, 0x3ff08a6a7bbcd1b2, 0x3ff08a6a7bbcd1b2, INEXACT},

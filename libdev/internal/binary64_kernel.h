@@ -3,7 +3,7 @@
 // relative error below 2^-97, in any rounding mode, for every finite
 // non-zero x and y.
 //
-// Scaling. Arguments whose exponents both lie within 2^+-450 are used as
+// Scaling. Arguments whose exponents both lie within 2^+-250 are used as
 // they are (needs_no_scaling). Otherwise, with |x| = mx 2^ex and
 // |y| = my 2^ey (m in [1, 2), subnormals normalised from their bits) and
 // k = floor(max(ex, ey) / 2), the kernel works on X = |x| 4^-k and
@@ -19,27 +19,28 @@
 // scales it with care.
 //
 // Error bound. u = 2^-53; every operation errs by less than 2u relatively
-// in any mode. The error-free steps (a product's error by FMA or by
-// Veltkamp-Dekker splitting, a sum's by 2Sum or Fast2Sum) are exact in
-// round to nearest and, in the directed modes, err by less than 4u^2 of
-// their input's magnitude. Step by step, relative to the exact value of
-// the step's mathematical result, in units of u^2, rounded up:
+// in any mode. The residuals c - ab are rounded once (by FMA, or from the
+// product's exact error); the sums' error terms (2Sum, Fast2Sum) are exact
+// in round to nearest and err by less than 4u^2 of their inputs in the
+// directed modes. Step by step, relative to the exact value of the step's
+// mathematical result, in units of u^2, rounded up:
 //   S = X^2 + Y^2     squares 4, 2Sum 4, low parts' sum 8                <= 16
-//   Z = sqrt(S)       residual 8, correction 24 (|lo| < 3u, its factor
-//                     zh / s.hi errs by 8u), Taylor remainder 4, half S's <= 44
-//   A = X + Z         Fast2Sum 4, low parts 8, plus Z's (X, Z >= 0)       <= 56
-//   T = sqrt(A / 2)   residual 8, correction 24 (the reciprocal th / h
-//                     errs by 8u), Taylor remainder 4, half A's           <= 64
-//   Q = N / (2T)      qh within 13u of Q; remainder 32, its scaling 130,
-//                     dividing by th instead of T 39, plus T's             <= 265
-// Both stay below 270 u^2 < 2^-97.9; binary64-kernel-bound (tools/proof)
+//   Z = sqrt(S)       correction 40 (|zl| < 4u Z, its factor zh / s.hi
+//                     errs by 10u), Taylor remainder 8, residual, half S's <= 66
+//   A = X + Z         Fast2Sum 4, low parts 12, plus Z's (X, Z >= 0)      <= 78
+//   T = sqrt(A / 2)   as Z with |tl| < 5u T, plus half of A's             <= 114
+//   Q = N / (2T)      qh within 15u of Q; the remainder, its scaling by
+//                     the reciprocal, th in place of T, plus T's           <= 400
+// Both stay below 512 u^2 = 2^-97. binary64-kernel-bound (tools/proof)
 // measures at most 35 u^2 over the random classes and the hard corpus in
-// every mode, with FMA and without. The rounding test allows 2^-90.
+// every mode, with FMA and without; adversarial sampling found 38 u^2. The
+// rounding test allows 2^-90, 128 times the bound.
 #ifndef RAVO_BINARY64_KERNEL_H
 #define RAVO_BINARY64_KERNEL_H
 
 #include <bit>
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -83,22 +84,36 @@ inline DoubleDouble two_sum(double a, double b) {
   return {s, (a - (s - b_part)) + (b - b_part)};
 }
 
-// c - a*b, for a product close to c (so that c - fl(a*b) is exact).
+// a*b - p for a, b >= 0 and p = fl(a*b) in any mode, exactly: the error of
+// a rounded product is a binary64 number (no underflow here: every factor
+// is at least 2^-452), found from the significands' product in 128 bits.
+inline double product_error(double a, double b, double p) {
+  if (p == 0) return 0;  // a factor 0 (the smaller operand flushed)
+  const auto parts = [](double v) {
+    const std::uint64_t bits = bits_of(v);
+    return std::pair{(bits & kFractionBits) | (std::uint64_t{1} << 52), static_cast<int>(bits >> 52) - 1075};
+  };
+  const auto [ma, ea] = parts(a);
+  const auto [mb, eb] = parts(b);
+  const auto [mp, ep] = parts(p);
+  __extension__ typedef __int128 i128;
+  __extension__ typedef unsigned __int128 u128;
+  // a*b = ma mb 2^(ea+eb) and p = mp 2^ep with ep - ea - eb in {52, 53};
+  // the difference is below 2^53 units of 2^(ea+eb).
+  const i128 error = static_cast<i128>(static_cast<u128>(ma) * mb) - (static_cast<i128>(mp) << (ep - ea - eb));
+  const double units = static_cast<double>(static_cast<std::int64_t>(error));
+  return units * from_bits(static_cast<std::uint64_t>(ea + eb + 1023) << 52);
+}
+
+// c - a*b rounded once, for a, b >= 0 and a product close to c (so that
+// c - fl(a*b) is exact): by FMA where the target has it, else from the
+// product's exact error, which gives the same single rounding.
 inline double residual(double c, double a, double b) {
 #if defined(__FP_FAST_FMA)
   return __builtin_fma(-a, b, c);
 #else
-  // Veltkamp's split into halves of at most 26 bits, whose products are
-  // exact; Dekker's sum of them gives the product's error.
-  const auto split = [](double v) {
-    const double scaled = v * 134217729.0;  // 2^27 + 1
-    const double high = scaled - (scaled - v);
-    return DoubleDouble{high, v - high};
-  };
   const double p = a * b;
-  const DoubleDouble sa = split(a), sb = split(b);
-  const double error = ((sa.hi * sb.hi - p) + sa.hi * sb.lo + sa.lo * sb.hi) + sa.lo * sb.lo;
-  return (c - p) - error;
+  return (c - p) - product_error(a, b, p);
 #endif
 }
 
@@ -134,13 +149,15 @@ inline RootPair root_core(double X, double Y, double N) {
   return {{th, tl}, {qh, ql}};
 }
 
-// Arguments whose exponents both lie within 2^+-450 need no scaling: the
-// squares lie in [2^-900, 2^902], their error terms far above 2^-1022, and
-// q = |y| / (2t) at least 2^-678.
+// Arguments whose exponents both lie within 2^+-250 need no scaling: the
+// squares lie in [2^-500, 2^502], every error term and correction (a
+// multiple of at least 2^-604 divided by at most 2^252) stays above
+// 2^-860, and q = |y| / (2t) is at least 2^-377. With 2^+-450, a tiny
+// correction of a huge value could underflow and raise a false flag.
 inline bool needs_no_scaling(double x, double y) {
-  const std::uint64_t ox = ((bits_of(x) >> 52) & 0x7FF) - (1023 - 450),
-                      oy = ((bits_of(y) >> 52) & 0x7FF) - (1023 - 450);
-  return (ox > oy ? ox : oy) < 901;
+  const std::uint64_t ox = ((bits_of(x) >> 52) & 0x7FF) - (1023 - 250),
+                      oy = ((bits_of(y) >> 52) & 0x7FF) - (1023 - 250);
+  return (ox > oy ? ox : oy) < 501;
 }
 
 // Both parts' magnitudes for any finite non-zero x and y, scaled:
@@ -164,8 +181,8 @@ inline Binary64Root binary64_root(double x, double y) {
 // below hi when hi is a power of two and lo < 0. lo in units of 2^-56
 // quarter places, as an integer (|lo| < 2^62 of them; the truncation errs
 // by less than one), says how far v lies from that grid: the test certifies
-// a distance above kRoundingTolerance, which exceeds 2^-90 |v| (|v| < 2^57
-// quarter places) plus one.
+// a distance above kRoundingTolerance, which exceeds 2^-90 |v| (|v| < 2^55
+// quarter places, 2^111 units) plus one.
 constexpr std::uint64_t kRoundingTolerance = std::uint64_t{1} << 22;
 
 // The distance test's offset: at most 2 kRoundingTolerance within the
