@@ -13,6 +13,8 @@
 
 namespace {
 
+// Per target: the status word read after x and y are ready, written back,
+// and the rounding mode (0 to nearest, 1 down, 2 up, 3 toward zero).
 #if defined(__x86_64__)
 // MXCSR: flags in bits 0-5 (inexact is bit 5), rounding control in 13-14
 // with the x87 encoding.
@@ -24,18 +26,15 @@ inline std::uint64_t binary64_status(double& x, double& y) {
   return mxcsr;
 }
 
-// 0 to nearest, 1 down, 2 up, 3 toward zero.
+inline void set_binary64_status(std::uint64_t status) {
+  const auto mxcsr = static_cast<std::uint32_t>(status);
+  asm volatile("ldmxcsr %0" : : "m"(mxcsr));
+}
+
 inline unsigned binary64_rounding() {
   std::uint32_t mxcsr;
   asm volatile("stmxcsr %0" : "=m"(mxcsr));
   return (mxcsr >> 13) & 3u;
-}
-
-inline void clear_inexact_flag(double& re, double& im) {
-  std::uint32_t mxcsr;
-  asm volatile("stmxcsr %0" : "=m"(mxcsr), "+x"(re), "+x"(im));
-  mxcsr &= ~static_cast<std::uint32_t>(kInexactStatus);
-  asm volatile("ldmxcsr %0" : : "m"(mxcsr));
 }
 #elif defined(__aarch64__)
 // FPSR: cumulative flags, inexact (IXC) is bit 4. FPCR: rounding mode in
@@ -48,22 +47,22 @@ inline std::uint64_t binary64_status(double& x, double& y) {
   return fpsr;
 }
 
+inline void set_binary64_status(std::uint64_t fpsr) { asm volatile("msr fpsr, %0" : : "r"(fpsr)); }
+
 inline unsigned binary64_rounding() {
   std::uint64_t fpcr;
   asm volatile("mrs %0, fpcr" : "=r"(fpcr));
   constexpr unsigned kFromFpcr[4] = {0, 2, 1, 3};
   return kFromFpcr[(fpcr >> 22) & 3u];
 }
-
-inline void clear_inexact_flag(double& re, double& im) {
-  std::uint64_t fpsr;
-  asm volatile("mrs %0, fpsr" : "=r"(fpsr), "+w"(re), "+w"(im));
-  fpsr &= ~kInexactStatus;
-  asm volatile("msr fpsr, %0" : : "r"(fpsr));
-}
 #else
 #error "binary64_status.h: no access to the binary64 flags on this target"
 #endif
+
+// Clears inexact once re and im are computed; the rest of the word stays.
+inline void clear_inexact_flag(double& re, double& im) {
+  set_binary64_status(binary64_status(re, im) & ~kInexactStatus);
+}
 
 }  // namespace
 

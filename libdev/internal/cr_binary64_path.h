@@ -22,9 +22,18 @@ namespace {
 // its double-double value, signed first: correctly rounded, inexact (the
 // value is off every binary64 number), never tiny. The kernel raises
 // inexact, and nothing else. This one for arguments that need no scaling.
-inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
+inline RootPair unscaled_root(double x, double y) {
   const double ay = from_bits(bits_of(y) & ~kSignBit);
-  const RootPair root = root_core(from_bits(bits_of(x) & ~kSignBit), ay, ay);
+  return root_core(from_bits(bits_of(x) & ~kSignBit), ay, ay);
+}
+
+// The scaled kernel's roundings are certain, and the small part not tiny.
+inline bool is_certain(const Binary64Root& root) {
+  return both_roundings_are_certain(root.big, root.small) && is_clear_of_underflow(root.small, root.small_scale);
+}
+
+inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
+  const RootPair root = unscaled_root(x, y);
   if (!both_roundings_are_certain(root.big, root.small)) [[unlikely]]
     return std::bit_cast<Parts>(ravo_internal::cr_binary64_settle(x, y, status));
   const PartSigns signs = part_signs(x, y);
@@ -37,8 +46,7 @@ inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
 // to their exponents.
 [[gnu::noinline]] inline Parts cr_binary64_scaled(double x, double y, std::uint64_t status) {
   const Binary64Root root = binary64_root(x, y);
-  if (!(both_roundings_are_certain(root.big, root.small) && is_clear_of_underflow(root.small, root.small_scale)))
-      [[unlikely]]
+  if (!is_certain(root)) [[unlikely]]
     return std::bit_cast<Parts>(ravo_internal::cr_binary64_settle(x, y, status));
   const PartSigns signs = part_signs(x, y);
   const double t = times_power_of_two(signed_rounding(root.big, signs.big), root.big_scale);
@@ -56,16 +64,12 @@ inline Parts cr_binary64_general(double x, double y, std::uint64_t status) {
 // Which path a general argument takes: 0 the fast path, 1 the slow path
 // without an exact decision, 2 with one. Raises flags like the call.
 inline int cr_binary64_path(double x, double y) {
-  bool certain;
   if (needs_no_scaling(x, y)) {
-    const double ay = from_bits(bits_of(y) & ~kSignBit);
-    const RootPair root = root_core(from_bits(bits_of(x) & ~kSignBit), ay, ay);
-    certain = both_roundings_are_certain(root.big, root.small);
-  } else {
-    const Binary64Root root = binary64_root(x, y);
-    certain = both_roundings_are_certain(root.big, root.small) && is_clear_of_underflow(root.small, root.small_scale);
+    const RootPair root = unscaled_root(x, y);
+    if (both_roundings_are_certain(root.big, root.small)) return 0;
+  } else if (is_certain(binary64_root(x, y))) {
+    return 0;
   }
-  if (certain) return 0;
   return ravo_internal::cr_binary64_decides(x, y) ? 2 : 1;
 }
 
