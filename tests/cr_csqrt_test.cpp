@@ -148,6 +148,8 @@ TEST(CrCsqrt, KernelErrorsNearTheBound) {
       {0x419014222ec4022e, 0x42600015c488a943, N},
       {0xbfb1c72245424d1f, 0xc100000051046c7c, N},
       {0xbc8246f949bd6fc7, 0xbe0000000eb40e9f, N},
+      {0x3a87b2dc97a6097e, 0xbb57845a49ec8fe6, N},  // big more than one unit off
+      {0xb8b264edd2522f4e, 0x39d001b7daafa988, N},
       {0xbe8827ae0f3bde65, 0xc000000018162b0e, D},
       {0x3cd6a6b7e5070fd2, 0xbe20000030cd2c99, D},
       {0xc1ee396095603f6d, 0xc340000046c7879c, D},

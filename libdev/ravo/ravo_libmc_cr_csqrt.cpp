@@ -161,13 +161,12 @@ Decided decide(RootPart part, double x, double y, long double v, bool nearest) {
 // mode; the conversion raises what the rounding warrants.
 inline double round_part(long double signed_value) { return static_cast<double>(signed_value); }
 
-// Recomputes the kernel (same mode, same values) rather than receiving it:
-// keeping extended values alive across the call would make the fast path
-// spill them to memory on every call.
-[[gnu::noinline, gnu::cold]] Parts decide_rounding(double x, double y, bool nearest, std::uint16_t status_at_entry) {
-  const ExtendedRoot root = extended_root(x, y);
+// Receives the kernel's values from the fast path, which has them in memory
+// for its test anyway; signs are ignored.
+[[gnu::noinline, gnu::cold]] Parts decide_rounding(double x, double y, bool nearest, std::uint16_t status_at_entry,
+                                                   long double signed_big, long double signed_small) {
   const Margins m = nearest ? kNearestMargins : kDirectedMargins;
-  const long double big = root.big, small = __builtin_fabsl(root.small);
+  const long double big = __builtin_fabsl(signed_big), small = __builtin_fabsl(signed_small);
   Decided b{big, false}, s{small, false};
   if (!rounding_is_certain(big, m.big, nearest)) b = decide(RootPart::big, x, y, big, nearest);
   if (!rounding_is_certain(small, m.small, nearest)) s = decide(RootPart::small, x, y, small, nearest);
@@ -184,18 +183,27 @@ inline double round_part(long double signed_value) { return static_cast<double>(
   return {round_part(re), round_part(y_negative ? -im : im)};
 }
 
-// The fast path's test, one for every mode and both parts, kept to a few
-// instructions (the call's instructions wait in the reorder buffer for the
-// kernel's long chain, so each one costs throughput): the low 10 bits of the
-// significand say how far V lies from the nearest multiple of 2^10 units,
-// the grid of binary64 numbers and midpoints of V's binade, which holds
-// every boundary of every mode. Below 2^-1022 the binary64 grid is coarser
-// and a subset of this one, and in [2^-1023, 2^-1022) this grid is also
-// where the tininess of the 53-bit rounding changes, so the test holds there
-// without looking at the exponent. Within the largest margin (7 units, the
-// directed modes' bound for small) the precise test in the slow path decides.
-constexpr std::uint32_t kQuickTolerance = kDirectedMargins.small;
-static_assert(kQuickTolerance >= kDirectedMargins.big && kQuickTolerance >= kNearestMargins.small);
+// The fast path's test, both parts at once, kept to a few instructions (the
+// call's instructions wait in the reorder buffer for the kernel's long
+// chain, so each one costs throughput). It is the precise test for parts of
+// at least 2^-1022, with the mode's own margins: the low 10 bits (round to
+// nearest: the grid of binary64 numbers and midpoints) or 11 bits (directed:
+// the binary64 numbers) of the significand say how far V lies from the grid.
+// Below 2^-1022 the binary64 grid is coarser and a subset of this one, and
+// in [2^-1023, 2^-1022) this grid is also where the tininess of the 53-bit
+// rounding changes, so the test holds there without looking at the
+// exponent; the slow path's precise test may still certify such a part.
+// Margins per 16-bit lane: big in the low lane, small in the high one.
+struct QuickTest {
+  std::uint32_t tolerance, grid_mask, threshold;
+};
+constexpr std::uint32_t lanes(unsigned low, unsigned high) { return low | high << 16; }
+constexpr QuickTest quick_test(Margins m, std::uint32_t grid_mask) {
+  return {lanes(m.big, m.small), lanes(grid_mask, grid_mask), lanes(2 * m.big + 1, 2 * m.small + 1)};
+}
+// Indexed by the x87 rounding control: nearest, down, up, toward zero.
+constexpr QuickTest kQuickTests[4] = {quick_test(kNearestMargins, 0x3FF), quick_test(kDirectedMargins, 0x7FF),
+                                      quick_test(kDirectedMargins, 0x7FF), quick_test(kDirectedMargins, 0x7FF)};
 
 // The low 16 bits of each value's significand, one per 16-bit lane.
 inline std::uint32_t low_significand_bits(long double a, long double b) {
@@ -205,14 +213,14 @@ inline std::uint32_t low_significand_bits(long double a, long double b) {
   return low_a | std::uint32_t{low_b} << 16;
 }
 
-// True when both lanes keep more than kQuickTolerance units from the grid:
-// ((low + tolerance) mod 2^10) > 2 tolerance in each lane, compared without
+// True when both lanes keep more than their margin from the grid:
+// ((low + margin) mod grid) > 2 margin in each lane, compared without
 // borrows crossing lanes (bit 15 of each lane is set before subtracting).
-inline bool both_roundings_are_certain(std::uint32_t lanes) {
-  constexpr std::uint32_t kLanes = 0x00010001u;
-  const std::uint32_t offsets = (lanes + kQuickTolerance * kLanes) & (0x3FFu * kLanes);
-  const std::uint32_t above = (offsets | 0x8000u * kLanes) - (2 * kQuickTolerance + 1) * kLanes;
-  return (above & 0x8000u * kLanes) == 0x8000u * kLanes;
+inline bool both_roundings_are_certain(std::uint32_t low_bits, std::uint16_t cw) {
+  const QuickTest& test = kQuickTests[(cw & kRoundingControl) >> 10];
+  constexpr std::uint32_t kBorrowGuards = lanes(0x8000, 0x8000);
+  const std::uint32_t offsets = (low_bits + test.tolerance) & test.grid_mask;
+  return (((offsets | kBorrowGuards) - test.threshold) & kBorrowGuards) == kBorrowGuards;
 }
 
 // The kernel's two values with the signs of the parts they become. Signs
@@ -237,8 +245,8 @@ inline Parts __ravo_internal_cr_csqrt(double x, double y, std::uint16_t cw) {
   // any flag these conversions raise that the decided result does not
   // warrant.
   const double t = round_part(root.big), q = round_part(root.small);
-  if (!both_roundings_are_certain(low_significand_bits(root.big, root.small))) [[unlikely]]
-    return decide_rounding(x, y, is_nearest(cw), status_at_entry);
+  if (!both_roundings_are_certain(low_significand_bits(root.big, root.small), cw)) [[unlikely]]
+    return decide_rounding(x, y, is_nearest(cw), status_at_entry, root.big, root.small);
   // A branch on x's sign, known long before the kernel ends, so that a
   // misprediction discards little; a select would lengthen the latency.
   if (high_word(x) >> 31) return {q, t};
@@ -256,8 +264,9 @@ Parts cr_axis_result(double x, double y, std::uint16_t cw) { return cr_axis_root
 // exported from the shared library. Raises flags like the call itself.
 extern "C" int __ravo_internal_cr_csqrt_path(double x, double y) {
   const ExtendedRoot root = signed_root(x, y);
-  if (both_roundings_are_certain(low_significand_bits(root.big, root.small))) return 0;
-  const bool nearest = is_nearest(x87_control_word());
+  const std::uint16_t cw = x87_control_word();
+  if (both_roundings_are_certain(low_significand_bits(root.big, root.small), cw)) return 0;
+  const bool nearest = is_nearest(cw);
   const Margins m = nearest ? kNearestMargins : kDirectedMargins;
   const bool certain =
       rounding_is_certain(root.big, m.big, nearest) && rounding_is_certain(root.small, m.small, nearest);
