@@ -96,9 +96,10 @@ inline ExtendedBits bits_of(long double v) {
 // rounds the same in every mode, and is tiny). The grid is the binary64 ulp
 // (11 bits) down to 2^-1023 and one bit finer than the subnormal ulp below
 // that; round to nearest halves it again for the midpoints.
+constexpr int kBitsBelowBinary64 = 64 - 53;
 inline int grid_shift(int exponent, bool nearest) {
   const int below = -1012 - exponent;
-  return (below > 11 ? below : 11) - nearest;
+  return (below > kBitsBelowBinary64 ? below : kBitsBelowBinary64) - nearest;
 }
 
 // The sign of v is ignored.
@@ -198,12 +199,13 @@ struct QuickTest {
   std::uint32_t tolerance, grid_mask, threshold;
 };
 constexpr std::uint32_t lanes(unsigned low, unsigned high) { return low | high << 16; }
-constexpr QuickTest quick_test(Margins m, std::uint32_t grid_mask) {
+constexpr QuickTest quick_test(bool nearest) {
+  const Margins m = nearest ? kNearestMargins : kDirectedMargins;
+  const std::uint32_t grid_mask = (1u << (kBitsBelowBinary64 - nearest)) - 1;
   return {lanes(m.big, m.small), lanes(grid_mask, grid_mask), lanes(2 * m.big + 1, 2 * m.small + 1)};
 }
 // Indexed by the x87 rounding control: nearest, down, up, toward zero.
-constexpr QuickTest kQuickTests[4] = {quick_test(kNearestMargins, 0x3FF), quick_test(kDirectedMargins, 0x7FF),
-                                      quick_test(kDirectedMargins, 0x7FF), quick_test(kDirectedMargins, 0x7FF)};
+constexpr QuickTest kQuickTests[4] = {quick_test(true), quick_test(false), quick_test(false), quick_test(false)};
 
 // The low 16 bits of each value's significand, one per 16-bit lane.
 inline std::uint32_t low_significand_bits(long double a, long double b) {
