@@ -60,6 +60,16 @@ TEST(CrCsqrt, PinnedRows) {
       // Parts below half the smallest subnormal.
       {-4, -0x1p-1074, U, 0x0000000000000001, 0xc000000000000000, TINY},
       {-4, -0x1p-1074, D, 0x0000000000000000, 0xc000000000000001, TINY},
+      // The largest power of two on the imaginary axis, whose doubling
+      // would overflow: halved instead, exact.
+      {0, 0x1p1023, N, 0x5fe0000000000000, 0x5fe0000000000000, NONE},
+      // A subnormal x and the smallest y: the exact comparison's operands
+      // lie far apart, and a cluster one unit too eager decides wrongly.
+      {-0x0.0000000855ed3p-1022, 0x1p-1074, D, 0x1d962acb91cab8a7, 0x1f1718e37d874727, INEXACT},
+      {-0x0.0000000855ed3p-1022, 0x1p-1074, Z, 0x1d962acb91cab8a7, 0x1f1718e37d874727, INEXACT},
+      // A small part just below 2^-1022 that rounds up to it: tiny all the
+      // same, which the fast path must leave to the slow one.
+      {0x1.66d1381f32395p+4, 0x1.2f145dfe77f4p-1019, U, 0x4012f145dfe77f41, 0x0010000000000000, TINY},
       // The real part 2^-1075 less a tiny amount: its grid point is the
       // whole significand's width away.
       {-4, -0x1p-1073, U, 0x0000000000000001, 0xc000000000000000, TINY},
@@ -101,8 +111,8 @@ TEST(CrCsqrt, HardCorpusIsTheSameOnEveryTarget) {
     std::size_t per_kind, size;
     std::uint64_t digest;
   } rows[] = {
-      {1, 2000, 13034, 0xe00e7f75dcadd3a4},
-      {20261207, 2000, 13056, 0xfde14b8f7ee3636f},
+      {1, 2000, 15034, 0x7719fc7c9c97527c},
+      {20261207, 2000, 15056, 0x496bc23daed70a76},
   };
   for (const auto& r : rows) {
     const auto corpus = ravo_corpus::hard_cases(r.seed, r.per_kind);
@@ -125,6 +135,26 @@ TEST(CrCsqrt, HardCorpusAgainstMpc) {
   const auto corpus = ravo_corpus::hard_cases();
   ASSERT_GT(corpus.size(), 10000u);
   expect_correctly_rounded(corpus, "hard corpus");
+}
+
+// Exact squares with a tiny other part leave the kernels' corrections as
+// small as the tiny part allows; a product of two of them must not reach the
+// subnormal range. Whatever the mode, a result whose parts are both normal
+// raises no underflow (the corpus's sample of the sweep checks the bits).
+TEST(CrCsqrt, NoUnderflowForNormalResultsOfSquaresWithTinyParts) {
+  constexpr std::uint64_t kMagnitude = ~(std::uint64_t{1} << 63), kSmallestNormal = 0x0010000000000000;
+  const auto sweep = ravo_corpus::squares_with_tiny_parts();
+  ASSERT_GT(sweep.size(), 200000u);
+  int wrong = 0;
+  for (const auto& c : sweep)
+    for (int mode : kRoundingModes) {
+      const Outcome got = run_cr_csqrt(c.x, c.y, mode);
+      const bool normal = (got.re & kMagnitude) > kSmallestNormal && (got.im & kMagnitude) > kSmallestNormal;
+      if (!normal || (got.flags & FE_UNDERFLOW) == 0) continue;
+      if (wrong++ < 10)
+        ADD_FAILURE() << std::hexfloat << "x " << c.x << " y " << c.y << " " << mode_name(mode) << " got " << got;
+    }
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST(CrCsqrt, RandomClassesAgainstMpc) {

@@ -3,20 +3,50 @@
 // relative error below 2^-97, in any rounding mode, for every finite
 // non-zero x and y.
 //
-// Scaling. Arguments whose exponents both lie within 2^+-250 are used as
+// Scaling. Arguments whose exponents both lie within 2^+-120 are used as
 // they are (needs_no_scaling). Otherwise, with |x| = mx 2^ex and
 // |y| = my 2^ey (m in [1, 2), subnormals normalised from their bits) and
 // k = floor(max(ex, ey) / 2), the kernel works on X = |x| 4^-k and
 // Y = |y| 4^-k, the larger in [1, 4). The smaller is replaced by 0 below
-// 2^-400: its square then changes x^2 + y^2 by less than 2^-800 relatively,
-// and X by less than 2^-400 of |z|. Then
+// 2^-300: its square then changes x^2 + y^2 by less than 2^-600 relatively,
+// and X by less than 2^-300 of |z|. Then
 //   t = T 2^k,  T = sqrt((X + Z) / 2),  Z = sqrt(X^2 + Y^2)
 //   q = Q 2^(ey - k),  Q = my / (2T)
-// T is in [0.7, 2.3] and Q in [0.2, 1.5]. Either way every intermediate and
-// every error term stays far inside the normal range, so none overflows or
-// underflows, and no operation sees a subnormal operand (DAZ and FTZ change
-// nothing). t is at least 2^-537 and never tiny; q may be, and the caller
-// scales it with care.
+// T is in [0.7, 2.3] and Q in [0.2, 1.5]. t is at least 2^-537 and never
+// tiny; q may be, and the caller scales it with care.
+//
+// No intermediate underflows. Every value the kernel computes is zero or at
+// least 2^-1022 in magnitude, so no operation raises underflow, whatever the
+// rounding mode, and none sees a subnormal operand (DAZ and FTZ change
+// nothing). Magnitudes alone do not show it: a sum may cancel down to the
+// last place of its smaller operand (r + half_lo below cancels whenever T
+// lies very close to th). So the bound is on granularity: g(v) is a power
+// of two that v is an integer multiple of, and v != 0 implies |v| >= g(v).
+// A sum or difference keeps the smaller granularity of its operands, a
+// product the product of theirs, and rounding a multiple of G gives a
+// multiple of G; a root or quotient is a multiple of its own last place.
+// With every operand and input in [2^-a, 2^(b+1)) (and N = Y), step by step:
+//   X, Y, N            last place                         2^-(a+52)
+//   squares' residuals, S's parts, s_lo                     2^-(2a+104)
+//   zh's factor 1/(2 zh), at least 2^-(b+2.5)           ulp 2^-(b+55)
+//   zl = (residual + s_lo) factor                           2^-(2a+b+159)
+//   a_lo, half_lo (Fast2Sum's error is a multiple of X's last place)
+//                                                           2^-(2a+b+160)
+//   th's residual (th >= 2^-(a/2+1))                        2^-(a+106)
+//   0.5 reciprocal, at least 2^-(b/2+1.65)              ulp 2^-(b/2+54)
+//   tl = (residual + half_lo) 0.5 reciprocal                2^-(2a+1.5b+214)
+//   qh >= 2^-(a+b/2+1.65)                               ulp 2^-(a+b/2+54)
+//   (2 qh) tl, and so the remainder                         2^-(3a+2b+267)
+//   ql = remainder 0.5 reciprocal                           2^-(3a+2.5b+321)
+// Unscaled, a = b = 120: the finest is ql's 2^-981. A wider range fails:
+// within 2^+-250, tl could reach 2^-1089, and (2 qh) tl, the remainder and
+// ql lower still (a perfect square x with a tiny y leaves th's residual 0
+// and tl near y^2 / |x|^1.5), raising underflow for normal results. Scaled, the larger operand in [1, 4) (a = 0, b = 1,
+// granularity 2^-52), the smaller at least 2^-300 (granularity 2^-352) and
+// N in [1, 2): the same steps give tl 2^-(2M+216) and ql 2^-(2M+325) for a
+// flush at 2^-M, 2^-925 at M = 300 (at M = 400, ql could reach 2^-1125).
+// The residuals without FMA scale their exact error by the product of the
+// factors' last places, at least 2^-704, a normal number.
 //
 // Error bound. u = 2^-53; every operation errs by less than 2u relatively
 // in any mode. The residuals c - ab are rounded once (by FMA, or from the
@@ -31,10 +61,11 @@
 //   T = sqrt(A / 2)   as Z with |tl| < 5u T, plus half of A's             <= 114
 //   Q = N / (2T)      qh within 15u of Q; the remainder, its scaling by
 //                     the reciprocal, th in place of T, plus T's           <= 400
-// Both stay below 512 u^2 = 2^-97. binary64-kernel-bound (tools/proof)
-// measures at most 35 u^2 over the random classes and the hard corpus in
-// every mode, with FMA and without; adversarial sampling found 38 u^2. The
-// rounding test allows 2^-90, 128 times the bound.
+// Both stay below 512 u^2 = 2^-97; the flushed operand adds at most 2^-300.
+// binary64-kernel-bound (tools/proof) measures at most 35 u^2 over the
+// random classes and the hard corpus in every mode, with FMA and without;
+// adversarial sampling found 38 u^2. The rounding test allows 2^-90, 128
+// times the bound.
 #ifndef RAVO_BINARY64_KERNEL_H
 #define RAVO_BINARY64_KERNEL_H
 
@@ -85,8 +116,9 @@ inline DoubleDouble two_sum(double a, double b) {
 }
 
 // a*b - p for a, b >= 0 and p = fl(a*b) in any mode, exactly: the error of
-// a rounded product is a binary64 number (no underflow here: every factor
-// is at least 2^-452), found from the significands' product in 128 bits.
+// a rounded product is a binary64 number (a multiple of the factors' last
+// places, at least 2^-704 here), found from the significands' product in
+// 128 bits.
 inline double product_error(double a, double b, double p) {
   if (p == 0) return 0;  // a factor 0 (the smaller operand flushed)
   const auto parts = [](double v) {
@@ -149,15 +181,13 @@ inline RootPair root_core(double X, double Y, double N) {
   return {{th, tl}, {qh, ql}};
 }
 
-// Arguments whose exponents both lie within 2^+-250 need no scaling: the
-// squares lie in [2^-500, 2^502], every error term and correction (a
-// multiple of at least 2^-604 divided by at most 2^252) stays above
-// 2^-860, and q = |y| / (2t) is at least 2^-377. With 2^+-450, a tiny
-// correction of a huge value could underflow and raise a false flag.
+// Arguments whose exponents both lie within 2^+-120 need no scaling: the
+// squares lie in [2^-240, 2^242], and no intermediate is below 2^-981
+// unless zero (see the granularity bound above).
 inline bool needs_no_scaling(double x, double y) {
-  const std::uint64_t ox = ((bits_of(x) >> 52) & 0x7FF) - (1023 - 250),
-                      oy = ((bits_of(y) >> 52) & 0x7FF) - (1023 - 250);
-  return (ox > oy ? ox : oy) < 501;
+  const std::uint64_t ox = ((bits_of(x) >> 52) & 0x7FF) - (1023 - 120),
+                      oy = ((bits_of(y) >> 52) & 0x7FF) - (1023 - 120);
+  return (ox > oy ? ox : oy) < 241;
 }
 
 // Both parts' magnitudes for any finite non-zero x and y, scaled:
@@ -170,7 +200,7 @@ struct Binary64Root {
 inline Binary64Root binary64_root(double x, double y) {
   const Normalized nx = normalize(x), ny = normalize(y);
   const int k = (nx.e > ny.e ? nx.e : ny.e) >> 1;  // floor, also for negative exponents
-  const auto scaled = [k](Normalized n) { return n.e - 2 * k < -400 ? 0.0 : times_power_of_two(n.m, n.e - 2 * k); };
+  const auto scaled = [k](Normalized n) { return n.e - 2 * k < -300 ? 0.0 : times_power_of_two(n.m, n.e - 2 * k); };
   const RootPair r = root_core(scaled(nx), scaled(ny), ny.m);
   return {r.big, r.small, k, ny.e - k};
 }

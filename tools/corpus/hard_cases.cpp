@@ -229,7 +229,46 @@ void axes(Rng& rng, std::size_t n, std::vector<HardCase>& out) {
   }
 }
 
+// One argument of the squares-with-tiny-parts sweep: the square 4^k, the
+// tiny part 2^e, significands and signs from `variant`. a has at most 24
+// bits, so a^2 is exact; b has 1, 7 or 53 bits, so that b^2 is exact or not.
+HardCase square_with_tiny_part(int k, int e, std::uint64_t variant) {
+  static constexpr double kRoots[] = {1.0, 0x1.8p0, 0x1.b7p0, 0x1.6a09e6p0, 0x1.fffffep0};
+  static constexpr double kTiny[] = {1.0, 0x1.fcp0, 0x1.5555555555555p0, 0x1.fffffffffffffp0};
+  const double a = kRoots[variant % 5], b = kTiny[(variant / 5) % 4];
+  const bool mirror = (variant / 20) % 2, x_negative = (variant / 40) % 2, y_negative = (variant / 80) % 2;
+  const double square = std::ldexp(a * a, 2 * k), tiny = std::ldexp(b, e);
+  if (mirror) return {with_sign(tiny, x_negative), with_sign(2 * square, y_negative), "square-tiny-sweep"};
+  return {with_sign(square, x_negative), with_sign(tiny, y_negative), "square-tiny-sweep"};
+}
+
+constexpr int kSweepLowest = -1074, kSweepSquares = 131, kSweepDepth = 600, kSweepNearest = 20;
+
+// n random points of the sweep.
+void squares_with_tiny_parts_sample(Rng& rng, std::size_t n, std::vector<HardCase>& out) {
+  for (std::size_t i = 0; i < n; ++i) {
+    const int k = -kSweepSquares + static_cast<int>(rng() % (2 * kSweepSquares + 1));
+    const int depth = kSweepNearest + static_cast<int>(rng() % (kSweepDepth - kSweepNearest + 1));
+    const std::uint64_t variant = rng();
+    out.push_back(square_with_tiny_part(k, std::max(kSweepLowest, 2 * k - depth), variant));
+  }
+}
+
 }  // namespace
+
+std::vector<HardCase> squares_with_tiny_parts() {
+  std::vector<HardCase> out;
+  std::uint64_t variant = 0;
+  for (int k = -kSweepSquares; k <= kSweepSquares; ++k)
+    for (int e = 2 * k - kSweepNearest; e >= std::max(kSweepLowest, 2 * k - kSweepDepth); --e)
+      for (int mirror = 0; mirror < 2; ++mirror) {
+        // Significands and signs cycle, so that every combination meets
+        // every pair of exponents' neighbourhood.
+        const std::uint64_t v = variant++ % 160;
+        out.push_back(square_with_tiny_part(k, e, (v % 20) + 20 * mirror + 40 * (v / 20 % 4)));
+      }
+  return out;
+}
 
 std::vector<HardCase> hard_cases(std::uint64_t seed, std::size_t per_kind) {
   Rng rng(seed);
@@ -240,6 +279,7 @@ std::vector<HardCase> hard_cases(std::uint64_t seed, std::size_t per_kind) {
   tininess_edge(out);
   near_boundary_search(rng, per_kind, out);
   axes(rng, per_kind, out);
+  squares_with_tiny_parts_sample(rng, per_kind, out);
   return out;
 }
 

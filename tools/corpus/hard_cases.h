@@ -19,6 +19,15 @@ struct HardCase {
 // Every kind, about `per_kind` arguments each (fixed lists are whole).
 std::vector<HardCase> hard_cases(std::uint64_t seed = 1, std::size_t per_kind = 2000);
 
+// Perfect squares x = +-a^2 4^k with a tiny y = +-b 2^e, and the mirror
+// (a tiny x with y = +-2 a^2 4^k, whose root is near a 2^k (1 + i)): every
+// k with 2k in [-262, 262] and every e from 2k - 20 down to 2k - 600 (not
+// below 2^-1074). Exact squares leave the kernel's corrections as small as
+// the tiny part allows, on both sides of the exponents where scaling starts
+// and of the point where a tiny part is dropped. The hard corpus holds a
+// sample of them; the whole sweep is about 300,000 arguments.
+std::vector<HardCase> squares_with_tiny_parts();
+
 }  // namespace ravo_corpus
 
 #endif
