@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <cstdlib>
+#include <string>
 
 #include "csqrt_oracle.h"
 #include "hard_cases.h"
@@ -209,6 +211,19 @@ TEST(CrCsqrt, KernelErrorsNearTheBound) {
         << std::hex << r.x << " " << r.y << " " << mode_name(r.mode);
   }
 }
+
+#if defined(__x86_64__) && !defined(RAVO_CR_PORTABLE)
+// Both paths are in the library: the suite runs once as the CPU chooses and
+// once with the x87 path forced, which must then be the one that runs; a
+// CPU without FMA never gets the path built for it.
+TEST(CrCsqrt, ImplementationChosenByTheCpuOrForced) {
+  const char* forced = std::getenv("RAVO_CR_CSQRT_PATH");
+  __builtin_cpu_init();
+  const bool fma = __builtin_cpu_supports("fma") && __builtin_cpu_supports("avx");
+  const bool x87 = !fma || (forced != nullptr && std::string(forced) == "x87");
+  EXPECT_STREQ(cr_csqrt_implementation(), x87 ? "x87" : "binary64-fma");
+}
+#endif
 
 // Infinite and NaN parts: csqrt_scalar's results and flags, NaN payloads
 // included (its own table pins those down).

@@ -8,9 +8,11 @@
  * around the same symbols.
  *
  * Environment: csqrt_scalar and cr_csqrt_scalar give the results and flags
- * of the current rounding mode, the x87 one (what fegetround reports;
- * fesetround sets both units), whatever the x87 precision control, the
- * exception masks, FTZ and DAZ. The scalar primitives are the bare
+ * of the current rounding mode, whatever the x87 precision control, the
+ * exception masks, FTZ and DAZ. fesetround sets the mode; on x86-64, where
+ * it sets both the x87 and the SSE unit, csqrt_scalar follows the x87 one
+ * (what fegetround reports) and cr_csqrt_scalar the SSE one (MXCSR, the
+ * mode of binary64 arithmetic), whichever of its paths runs. The scalar primitives are the bare
  * instructions and follow the environment as it is. The functions report
  * only through the IEEE 754 status flags of the calling thread
  * (invalid, inexact, underflow); they never set errno and never raise
@@ -51,6 +53,11 @@ RAVO_LIBM_API ravo_c_complex csqrt_scalar(ravo_c_complex z);
  * only for a signalling NaN. Arguments with an infinite or NaN part give
  * csqrt_scalar's results and flags. */
 RAVO_LIBM_API ravo_c_complex cr_csqrt_scalar(ravo_c_complex z);
+/* Which implementation cr_csqrt_scalar runs in this process: "x87",
+ * "binary64-fma" or "binary64" (same results and flags, different speed).
+ * On x86-64 the default build chooses at the first call, by the CPU;
+ * RAVO_CR_CSQRT_PATH=x87 in the environment forces the x87 path. */
+RAVO_LIBM_API const char *cr_csqrt_implementation(void);
 
 /* Correctly rounded square root of a binary64 value, current rounding mode. */
 RAVO_LIBM_API double sqrt_scalar(double a);

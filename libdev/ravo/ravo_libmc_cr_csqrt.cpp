@@ -1,5 +1,5 @@
-// cr_csqrt_scalar: the principal square root, correctly rounded in the
-// current rounding mode, with exactly the flags a correctly rounded
+// cr_csqrt_scalar's x87 path: the principal square root, correctly rounded
+// in the current rounding mode, with exactly the flags a correctly rounded
 // operation raises.
 //
 // General case: the extended kernel gives the two parts' magnitudes with a
@@ -35,14 +35,16 @@
 // exponent (x86's underflow rule) can change.
 //
 // The x87 paths run in the kernel's environment (fp_environment.h), as
-// csqrt_scalar's do; the slow path's flag handling below is relative to the
-// status word at the start of that computation.
+// csqrt_scalar's do, but in MXCSR's rounding mode; the slow path's flag
+// handling below is relative to the status word at the start of that
+// computation.
 #include "../internal/build_guard.h"
 // First, so that an unsupported build stops at its own message.
 #include <cstdint>
 #include <cstring>
 
 #include "../internal/cr_axis.h"
+#include "../internal/cr_csqrt_paths.h"
 #include "../internal/cr_exact_decision.h"
 #include "../internal/csqrt_special.h"
 #include "../internal/extended_kernel.h"
@@ -255,16 +257,14 @@ inline Parts __ravo_internal_cr_csqrt(double x, double y, std::uint16_t cw) {
   return {t, q};
 }
 
-// x and y finite, one of them ±0: the axis roots in the x87 mode.
+// x and y finite, one of them ±0: the axis roots in cw's mode.
 Parts cr_axis_result(double x, double y, std::uint16_t cw) { return cr_axis_root(x, y, x87_rounding(cw)); }
 
 }  // namespace
 
-// Which path cr_csqrt_scalar takes for finite non-zero x and y in the
-// current mode: 0 the fast path, 1 the slow path's precise test, 2 an exact
-// decision for at least one part. For the accuracy tool's statistics; not
-// exported from the shared library. Raises flags like the call itself.
-extern "C" int __ravo_internal_cr_csqrt_path(double x, double y) {
+// 0 the fast path, 1 the slow path's precise test, 2 an exact decision for
+// at least one part; in the x87 mode, which the statistics set to MXCSR's.
+int ravo_internal::cr_csqrt_way_x87(double x, double y) {
   const ExtendedRoot root = signed_root(x, y);
   const std::uint16_t cw = x87_control_word();
   if (both_roundings_are_certain(low_significand_bits(root.big, root.small), cw)) return 0;
@@ -275,7 +275,8 @@ extern "C" int __ravo_internal_cr_csqrt_path(double x, double y) {
   return certain ? 1 : 2;
 }
 
-extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) {
+// Rounds in MXCSR's mode, as the binary64-only path does.
+ravo_c_complex ravo_internal::cr_csqrt_x87(ravo_c_complex z) {
   const auto [x, y] = parts_of(z);
-  return to_c_complex(dispatch<__ravo_internal_cr_csqrt, cr_axis_result>(x, y));
+  return to_c_complex(dispatch<__ravo_internal_cr_csqrt, cr_axis_result, true>(x, y));
 }

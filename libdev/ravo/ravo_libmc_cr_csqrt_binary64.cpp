@@ -1,6 +1,8 @@
-// cr_csqrt_scalar on its binary64-only path (cr_binary64_path.h): the
-// default on targets without the x87 unit, and on x86-64 when the build
-// asks for it. Same results and flags as the x87 path, bit for bit.
+// cr_csqrt_scalar on its binary64-only path (cr_binary64_path.h): the only
+// path on targets without the x87 unit and on x86-64 when the build asks
+// for it, and on x86-64 otherwise the path taken where the CPU has FMA
+// (built with FMA, cr_csqrt_dispatch.cpp chooses). Same results and flags
+// as the x87 path, bit for bit.
 //
 // On x86-64 this path follows the rounding mode of the unit that computes
 // it, MXCSR's (fesetround sets it together with the x87 one), and reads it
@@ -13,6 +15,7 @@
 #include <cstdint>
 
 #include "../internal/cr_binary64_path.h"
+#include "../internal/cr_csqrt_paths.h"
 #include "../internal/csqrt_special.h"
 #include "ravo_libm.h"
 
@@ -43,7 +46,7 @@ inline std::uint16_t standard_cw(std::uint64_t status) {
 
 }  // namespace
 
-extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) {
+ravo_c_complex ravo_internal::cr_csqrt_binary64(ravo_c_complex z) {
   auto [x, y] = parts_of(z);
   // Arguments that need no scaling are general ones, and the common case.
   if (needs_no_scaling(x, y)) [[likely]] {
@@ -54,13 +57,26 @@ extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) {
   return cr_other_cases(x, y);
 }
 #else
-extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) {
+ravo_c_complex ravo_internal::cr_csqrt_binary64(ravo_c_complex z) {
   const auto [x, y] = parts_of(z);
   return to_c_complex(cr_binary64_dispatch(x, y));
 }
 #endif
 
-// Which path cr_csqrt_scalar takes for finite non-zero x and y: 0 the fast
-// path, 1 the slow path without an exact decision, 2 with one. For the
-// accuracy tool's statistics; not exported from the shared library.
-extern "C" int __ravo_internal_cr_csqrt_path(double x, double y) { return cr_binary64_path(x, y); }
+int ravo_internal::cr_csqrt_way_binary64(double x, double y) { return cr_binary64_path(x, y); }
+
+#if !defined(RAVO_CR_DISPATCH)
+// The only path of this build: the entries themselves.
+extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) { return ravo_internal::cr_csqrt_binary64(z); }
+
+extern "C" const char* cr_csqrt_implementation(void) {
+#if defined(__FP_FAST_FMA)
+  return "binary64-fma";
+#else
+  return "binary64";
+#endif
+}
+
+// For the accuracy tool's statistics; not exported from the shared library.
+extern "C" int __ravo_internal_cr_csqrt_path(double x, double y) { return ravo_internal::cr_csqrt_way_binary64(x, y); }
+#endif

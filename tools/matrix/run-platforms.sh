@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# One correctly rounded result on every path and target: builds
-# cr_csqrt_scalar's x87 path (the x86-64 default), its binary64-only path on
-# x86-64 with baseline SSE2 (Veltkamp-Dekker products) and with
-# -march=x86-64-v3 (FMA), and the aarch64 build (cross-compiled, run under
+# One correctly rounded result on every path and target: builds the x86-64
+# default (cr_csqrt_scalar's path chosen by the CPU, then the x87 path
+# forced), its binary64-only path on x86-64 alone with baseline SSE2
+# (exact products from integers) and with -march=x86-64-v3 (FMA), and the
+# aarch64 build (cross-compiled, run under
 # qemu-user); runs `csqrt-digest --cr` in each (random pairs, the special
 # grid and the hard corpus, all four modes, bits and flags) and fails
 # unless every build prints the same digest. The binary64-only builds on
@@ -33,7 +34,10 @@ record() {  # name, digest command...
 
 configure "$out/x87"
 cmake --build "$out/x87" -j "$jobs" --target csqrt-digest >/dev/null
-record "x87" "$out/x87/tools/csqrt-digest"
+# The default build holds the x87 path and, for CPUs with FMA, the
+# binary64-only one built with FMA: the path the CPU chooses, then x87 forced.
+record "default (CPU's path)" "$out/x87/tools/csqrt-digest"
+record "x87" env RAVO_CR_CSQRT_PATH=x87 "$out/x87/tools/csqrt-digest"
 
 # The binary64-only path on x86-64: the correctly rounded tables, the
 # environment table, the accuracy check and the kernel's bound, then the

@@ -1,0 +1,23 @@
+// cr_csqrt_scalar's implementations, one per path. Every build has the
+// binary64-only path; x86-64 builds by default also have the x87 path and
+// choose between them at the first call (cr_csqrt_dispatch.cpp). All give
+// the same bits and flags, rounding in the binary64 unit's mode.
+#ifndef RAVO_CR_CSQRT_PATHS_H
+#define RAVO_CR_CSQRT_PATHS_H
+
+#include "../ravo/ravo_libm.h"
+
+namespace ravo_internal {
+
+ravo_c_complex cr_csqrt_x87(ravo_c_complex z);
+ravo_c_complex cr_csqrt_binary64(ravo_c_complex z);
+
+// Which way a general argument takes through the path: 0 the fast path, 1
+// the slow path without an exact decision, 2 with one. For the accuracy
+// tool's statistics; raises flags like the call.
+int cr_csqrt_way_x87(double x, double y);
+int cr_csqrt_way_binary64(double x, double y);
+
+}  // namespace ravo_internal
+
+#endif

@@ -1,0 +1,68 @@
+// cr_csqrt_scalar on x86-64 builds with both paths: the binary64-only path,
+// built with FMA, where the CPU has FMA (and the AVX state the OS must save
+// for it), the x87 path elsewhere. Both give the same bits and flags, so the
+// choice only changes the speed. It is made at the first call, not at load
+// time, so that it may read the environment: RAVO_CR_CSQRT_PATH=x87 forces
+// the x87 path (for tests and benchmarks; the binary64 one is the default
+// wherever the CPU can run it). Later calls cost one load and one indirect
+// jump.
+#include "../internal/build_guard.h"
+// First, so that an unsupported build stops at its own message.
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+
+#include "../internal/cr_csqrt_paths.h"
+#include "ravo_libm.h"
+
+namespace {
+
+struct Path {
+  const char* name;
+  ravo_c_complex (*entry)(ravo_c_complex);
+  int (*way)(double, double);
+};
+
+constexpr Path kX87{"x87", ravo_internal::cr_csqrt_x87, ravo_internal::cr_csqrt_way_x87};
+constexpr Path kBinary64Fma{"binary64-fma", ravo_internal::cr_csqrt_binary64, ravo_internal::cr_csqrt_way_binary64};
+
+bool cpu_has_fma() {
+  __builtin_cpu_init();  // may run before the C runtime's constructors
+  return __builtin_cpu_supports("fma") && __builtin_cpu_supports("avx");
+}
+
+const Path& choose() {
+  const char* forced = std::getenv("RAVO_CR_CSQRT_PATH");
+  if (forced != nullptr && std::strcmp(forced, "x87") == 0) return kX87;
+  return cpu_has_fma() ? kBinary64Fma : kX87;
+}
+
+ravo_c_complex first_call(ravo_c_complex z);
+
+// Relaxed: racing first calls store the same values, and each is a whole
+// answer on its own.
+std::atomic<const Path*> g_path{nullptr};
+std::atomic<ravo_c_complex (*)(ravo_c_complex)> g_entry{first_call};
+
+const Path& chosen() {
+  const Path* path = g_path.load(std::memory_order_relaxed);
+  if (path == nullptr) [[unlikely]] {
+    path = &choose();
+    g_path.store(path, std::memory_order_relaxed);
+    g_entry.store(path->entry, std::memory_order_relaxed);
+  }
+  return *path;
+}
+
+ravo_c_complex first_call(ravo_c_complex z) { return chosen().entry(z); }
+
+}  // namespace
+
+extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) {
+  return g_entry.load(std::memory_order_relaxed)(z);
+}
+
+extern "C" const char* cr_csqrt_implementation(void) { return chosen().name; }
+
+// For the accuracy tool's statistics; not exported from the shared library.
+extern "C" int __ravo_internal_cr_csqrt_path(double x, double y) { return chosen().way(x, y); }
