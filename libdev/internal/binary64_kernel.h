@@ -29,9 +29,9 @@
 //   X, Y, N            last place                         2^-(a+52)
 //   squares' residuals, S's parts, s_lo                     2^-(2a+104)
 //   zh's factor 1/(2 zh), at least 2^-(b+2.5)           ulp 2^-(b+55)
-//   zl = (residual + s_lo) factor                           2^-(2a+b+159)
-//   a_lo, half_lo (Fast2Sum's error is a multiple of X's last place)
-//                                                           2^-(2a+b+160)
+//   zl = (residual + s_lo) factor, and a_lo (Fast2Sum's error is a
+//   multiple of X's last place)                             2^-(2a+b+159)
+//   half_lo                                                 2^-(2a+b+160)
 //   th's residual (th >= 2^-(a/2+1))                        2^-(a+106)
 //   0.5 reciprocal, at least 2^-(b/2+1.65)              ulp 2^-(b/2+54)
 //   tl = (residual + half_lo) 0.5 reciprocal                2^-(2a+1.5b+214)
@@ -46,7 +46,9 @@
 // N in [1, 2): the same steps give tl 2^-(2M+216) and ql 2^-(2M+325) for a
 // flush at 2^-M, 2^-925 at M = 300 (at M = 400, ql could reach 2^-1125).
 // The residuals without FMA scale their exact error by the product of the
-// factors' last places, at least 2^-704, a normal number.
+// factors' last places, at least 2^-704, a normal number. Gappa checks the
+// table for both domains in every mode, each rounded value and each exact
+// result (tools/proof/binary64_no_underflow_*.g).
 //
 // Error bound. u = 2^-53; every operation errs by less than 2u relatively
 // in any mode. The residuals c - ab are rounded once (by FMA, or from the

@@ -1,6 +1,9 @@
 // cr_csqrt_scalar on the axes, shared by both of its paths: binary64
-// square roots only, moved to the caller's rounding mode by exact integer
-// steps (root_in_mode.h).
+// square roots only. Both paths round in the SSE unit's mode (the x87 path
+// sets it when the caller's x87 mode differs), so each hardware root is
+// already the correctly rounded positive part; a negative part is the
+// magnitude rounded the other way in the directed modes, moved there by
+// exact integer steps (root_in_mode.h).
 #ifndef RAVO_CR_AXIS_H
 #define RAVO_CR_AXIS_H
 
@@ -13,14 +16,16 @@
 namespace {
 
 // x and y finite, one of them ±0. Each root is one binary64 square root of
-// a normal operand o, rounded as the given mode says (0 to nearest, 1 down,
-// 2 up, 3 toward zero; a negative part as the mirrored mode rounds its
-// magnitude), times an exact scale c, so it is correctly rounded; never
-// tiny (at least 2^-537). Zero and signs come from the bits, which DAZ
-// leaves alone.
-inline Parts cr_axis_root(double x, double y, unsigned rounding) {
+// a normal operand o, times an exact scale c, so it is correctly rounded;
+// never tiny (at least 2^-537). rounding() gives the current mode (0 to
+// nearest, 1 down, 2 up, 3 toward zero), asked only for a negative root.
+// Zero and signs come from the bits, which DAZ leaves alone.
+template <typename Rounding>
+inline Parts cr_axis_root(double x, double y, Rounding rounding) {
   const bool y_negative = high_word(y) >> 31;
-  const unsigned negative_rounding = mirrored_rounding(rounding);
+  const auto negative_root = [&](double s, double o, double c) {
+    return -(root_in_mode(s, o, mirrored_rounding(rounding())) * c);
+  };
   if (magnitude_bits(x) != 0) {
     // csqrt(x ± 0i) = sqrt(x) ± 0i for x > 0, +0 ± i sqrt(-x) for x < 0,
     // with sqrt(m 2^-1074) = sqrt(m) 2^-537 for a subnormal x.
@@ -31,8 +36,8 @@ inline Parts cr_axis_root(double x, double y, unsigned rounding) {
       c = kSubnormalRootScale;
     }
     const double s = sqrt_scalar(o);
-    if (!(high_word(x) >> 31)) return {root_in_mode(s, o, rounding) * c, y_negative ? NZEROA : ZEROA};
-    return {ZEROA, y_negative ? -(root_in_mode(s, o, negative_rounding) * c) : root_in_mode(s, o, rounding) * c};
+    if (!(high_word(x) >> 31)) return {s * c, y_negative ? NZEROA : ZEROA};
+    return {ZEROA, y_negative ? negative_root(s, o, c) : s * c};
   }
   // csqrt(±0 + iy) = sqrt(|y|/2) (1 ± i): computed as sqrt(2|y|)/2, both
   // scalings exact (2|y| below 2^1024, the root far above the subnormals);
@@ -52,9 +57,8 @@ inline Parts cr_axis_root(double x, double y, unsigned rounding) {
     c = 0.5;
   }
   const double s = sqrt_scalar(o);
-  const double re = root_in_mode(s, o, rounding) * c;
-  if (!y_negative) return {re, re};
-  return {re, -(root_in_mode(s, o, negative_rounding) * c)};
+  const double re = s * c;
+  return {re, y_negative ? negative_root(s, o, c) : re};
 }
 
 }  // namespace

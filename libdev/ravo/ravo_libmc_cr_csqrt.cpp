@@ -258,7 +258,9 @@ inline Parts __ravo_internal_cr_csqrt(double x, double y, std::uint16_t cw) {
 }
 
 // x and y finite, one of them ±0: the axis roots in cw's mode.
-Parts cr_axis_result(double x, double y, std::uint16_t cw) { return cr_axis_root(x, y, x87_rounding(cw)); }
+Parts cr_axis_result(double x, double y, std::uint16_t cw) {
+  return cr_axis_root(x, y, [cw] { return x87_rounding(cw); });
+}
 
 }  // namespace
 

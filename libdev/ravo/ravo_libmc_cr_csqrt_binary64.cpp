@@ -40,7 +40,7 @@ inline std::uint16_t standard_cw(std::uint64_t status) {
       return to_c_complex(in_standard_environment(standard_cw(status), x, y, cr_general_masked));
     return to_c_complex(cr_binary64_scaled(x, y, status));
   }
-  if (is_finite_pair(x, y)) return to_c_complex(cr_axis_root(x, y, binary64_rounding()));
+  if (is_finite_pair(x, y)) return to_c_complex(cr_axis_root(x, y, binary64_rounding));
   return to_c_complex(special_result(x, y));
 }
 

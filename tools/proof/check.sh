@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the Gappa proofs of the extended-precision kernel's error bounds, one
-# line per script. Exits non-zero if gappa is missing or any proof fails.
+# Runs the Gappa proofs: the extended-precision kernel's error bounds, and
+# that no intermediate of the binary64 kernel underflows (each of those
+# scripts once per rounding mode, its @rnd line rewritten), one line each. Exits non-zero if gappa is missing or any proof fails.
 # A proof only counts when gappa succeeds and prints nothing: the scripts
 # have no open goals, so any output is an unproved goal or a warning (such
 # as a rewriting assumed without its side conditions).
@@ -19,10 +20,14 @@ scripts=(
   kernel_bound_down.g
   kernel_bound_toward_zero.g
 )
+for mode in ne dn up zr; do
+  scripts+=("binary64_no_underflow_unscaled.g:$mode" "binary64_no_underflow_scaled.g:$mode")
+done
 
 failed=0
 for script in "${scripts[@]}"; do
-  path="$here/$script"
+  file=${script%%:*} mode=${script#*:}
+  path="$here/$file"
   if [[ ! -f "$path" ]]; then
     echo "FAIL $script (missing)"
     failed=1
@@ -30,7 +35,11 @@ for script in "${scripts[@]}"; do
   fi
   start=$(date +%s%N)
   status=0
-  output="$(gappa "$path" 2>&1)" || status=$?
+  if [[ $mode == "$script" ]]; then
+    output="$(gappa "$path" 2>&1)" || status=$?
+  else
+    output="$(sed "s/^@rnd = float<ieee_64, ne>;/@rnd = float<ieee_64, $mode>;/" "$path" | gappa 2>&1)" || status=$?
+  fi
   ms=$(( ($(date +%s%N) - start) / 1000000 ))
   if [[ $status -eq 0 && -z "$output" ]]; then
     echo "ok   $script (${ms} ms)"
