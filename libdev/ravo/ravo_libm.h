@@ -32,12 +32,14 @@
 
 #ifdef __cplusplus
 #include <complex>
+#include <cstddef>
 /* The complex type of the language: what the C++ overloads take. */
 typedef std::complex<double> ravo_complex_double;
 extern "C" {
 /* double _Complex, under the name C++ compilers accept as an extension. */
 __extension__ typedef __complex__ double ravo_c_complex;
 #else
+#include <stddef.h>
 typedef double _Complex ravo_complex_double;
 typedef double _Complex ravo_c_complex;
 #endif
@@ -58,6 +60,14 @@ RAVO_LIBM_API ravo_c_complex cr_csqrt_scalar(ravo_c_complex z);
  * On x86-64 the default build chooses at the first call, by the CPU;
  * RAVO_CR_CSQRT_PATH=x87 in the environment forces the x87 path. */
 RAVO_LIBM_API const char *cr_csqrt_implementation(void);
+
+/* cr_csqrt_scalar over an array: y[i] = cr_csqrt_scalar(x[i]) for i < n,
+ * bit for bit, in the current rounding mode, and afterwards exactly the
+ * flags the n calls would leave (and those raised before). x == y (in place)
+ * works; any other overlap is undefined. Pointers need the alignment of
+ * double; n == 0 does nothing. With an exception trap enabled, it traps at
+ * the element that raises. */
+RAVO_LIBM_API void cr_csqrt_batch(size_t n, const ravo_c_complex *x, ravo_c_complex *y);
 
 /* Correctly rounded square root of a binary64 value, current rounding mode. */
 RAVO_LIBM_API double sqrt_scalar(double a);
@@ -89,6 +99,20 @@ inline std::complex<double> cr_csqrt_scalar(std::complex<double> z) {
   const ravo_c_complex w = cr_csqrt_scalar(ravo_to_c_complex(z));
   return {__extension__ __real__ w, __extension__ __imag__ w};
 }
+
+/* The array function on std::complex<double>, which has the layout of
+ * double _Complex (two doubles, real part first). */
+inline void cr_csqrt_batch(size_t n, const std::complex<double> *x, std::complex<double> *y) {
+  cr_csqrt_batch(n, reinterpret_cast<const ravo_c_complex *>(x), reinterpret_cast<ravo_c_complex *>(y));
+}
+#if __cplusplus >= 202002L
+#include <span>
+/* Over contiguous ranges: y[i] = cr_csqrt_scalar(x[i]) for the first
+ * min(x.size(), y.size()) elements. */
+inline void cr_csqrt_batch(std::span<const std::complex<double>> x, std::span<std::complex<double>> y) {
+  cr_csqrt_batch(x.size() < y.size() ? x.size() : y.size(), x.data(), y.data());
+}
+#endif
 #endif
 
 #endif
