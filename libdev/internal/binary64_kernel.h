@@ -77,9 +77,12 @@
 
 namespace {
 
-struct DoubleDouble {
-  double hi, lo;
+// hi + lo, in one lane (V = double) or in each lane of a vector.
+template <typename V>
+struct DoubleDoubleOf {
+  V hi, lo;
 };
+using DoubleDouble = DoubleDoubleOf<double>;
 
 constexpr std::uint64_t kSignBit = std::uint64_t{1} << 63;
 constexpr std::uint64_t kFractionBits = (std::uint64_t{1} << 52) - 1;
@@ -111,9 +114,10 @@ inline Normalized normalize(double v) {
 }
 
 // a + b = s + error; 2Sum, whatever the order of magnitudes.
-inline DoubleDouble two_sum(double a, double b) {
-  const double s = a + b;
-  const double b_part = s - a;
+template <typename V>
+inline DoubleDoubleOf<V> two_sum(V a, V b) {
+  const V s = a + b;
+  const V b_part = s - a;
   return {s, (a - (s - b_part)) + (b - b_part)};
 }
 
@@ -142,7 +146,7 @@ inline double product_error(double a, double b, double p) {
 // c - a*b rounded once, for a, b >= 0 and a product close to c (so that
 // c - fl(a*b) is exact): by FMA where the target has it, else from the
 // product's exact error, which gives the same single rounding.
-inline double residual(double c, double a, double b) {
+inline double binary64_residual(double c, double a, double b) {
 #if defined(__FP_FAST_FMA)
   return __builtin_fma(-a, b, c);
 #else
@@ -151,35 +155,52 @@ inline double residual(double c, double a, double b) {
 #endif
 }
 
+// The two operations of the kernel that are not operators, per lane type:
+// the correctly rounded square root, and c - a*b rounded once. One binary64
+// value here; vectors of them in batch_lanes.h. The kernel below is the same
+// source for both, so its bounds hold lane by lane.
+template <typename V>
+struct Lanes;
+
+template <>
+struct Lanes<double> {
+  static double root(double v) { return __builtin_sqrt(v); }
+  static double residual(double c, double a, double b) { return binary64_residual(c, a, b); }
+};
+
 // The kernel proper, for X, Y >= 0 (not both zero) and N > 0 whose
 // squares and the products below stay normal: big = sqrt((X + Z) / 2) with
 // Z = sqrt(X^2 + Y^2), and small = N / (2 big).
-struct RootPair {
-  DoubleDouble big, small;
+template <typename V>
+struct RootPairOf {
+  DoubleDoubleOf<V> big, small;
 };
+using RootPair = RootPairOf<double>;
 
-inline RootPair root_core(double X, double Y, double N) {
+template <typename V>
+inline RootPairOf<V> root_core(V X, V Y, V N) {
+  using L = Lanes<V>;
   // S = X^2 + Y^2.
-  const double xx = X * X, yy = Y * Y;
-  const DoubleDouble s = two_sum(xx, yy);
-  const double s_lo = s.lo - (residual(xx, X, X) + residual(yy, Y, Y));
+  const V xx = X * X, yy = Y * Y;
+  const DoubleDoubleOf<V> s = two_sum(xx, yy);
+  const V s_lo = s.lo - (L::residual(xx, X, X) + L::residual(yy, Y, Y));
   // Z = sqrt(S): the root of s.hi, corrected by (S - zh^2) / (2 zh), the
   // reciprocal taken of s.hi alongside the root rather than after it.
-  const double zh = __builtin_sqrt(s.hi);
-  const double zl = (residual(s.hi, zh, zh) + s_lo) * (zh * (0.5 / s.hi));
+  const V zh = L::root(s.hi);
+  const V zl = (L::residual(s.hi, zh, zh) + s_lo) * (zh * (0.5 / s.hi));
   // A / 2 = (X + Z) / 2; Z >= X, so Fast2Sum, and no cancellation.
-  const double a_hi = zh + X;
-  const double a_lo = (X - (a_hi - zh)) + zl;
-  const double half_hi = 0.5 * a_hi, half_lo = 0.5 * a_lo;
+  const V a_hi = zh + X;
+  const V a_lo = (X - (a_hi - zh)) + zl;
+  const V half_hi = 0.5 * a_hi, half_lo = 0.5 * a_lo;
   // T = sqrt(A / 2), corrected by the reciprocal 1/th = th / half_hi that
   // Q needs anyway; its division runs alongside the root.
-  const double th = __builtin_sqrt(half_hi);
-  const double reciprocal = th * (1.0 / half_hi);
-  const double tl = (residual(half_hi, th, th) + half_lo) * (0.5 * reciprocal);
+  const V th = L::root(half_hi);
+  const V reciprocal = th * (1.0 / half_hi);
+  const V tl = (L::residual(half_hi, th, th) + half_lo) * (0.5 * reciprocal);
   // Q = N / (2T): qh from the reciprocal, ql from the remainder.
-  const double qh = N * (0.5 * reciprocal);
-  const double remainder = residual(N, qh, 2.0 * th) - (2.0 * qh) * tl;
-  const double ql = remainder * (0.5 * reciprocal);
+  const V qh = N * (0.5 * reciprocal);
+  const V remainder = L::residual(N, qh, 2.0 * th) - (2.0 * qh) * tl;
+  const V ql = remainder * (0.5 * reciprocal);
   return {{th, tl}, {qh, ql}};
 }
 
