@@ -15,10 +15,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "command_line.h"
 #include "csqrt_oracle.h"
 #include "error_plane.h"
 #include "hard_cases.h"
@@ -86,59 +88,36 @@ struct Options {
   bool check = false;
 };
 
-[[noreturn]] void usage_error(const std::string& message) {
-  std::fprintf(stderr,
-               "csqrt-accuracy: %s\nusage: csqrt-accuracy [--samples N] [--seed S] "
-               "[--round nearest|down|up|zero|all] [--threads T] [--csv FILE]\n"
-               "       [--plane-csv FILE [--plane-cell BINADES]] [--check]\n",
-               message.c_str());
-  std::exit(2);
-}
-
-std::uint64_t parse_count(const char* text, const char* option) {
-  char* end = nullptr;
-  const unsigned long long v = std::strtoull(text, &end, 10);
-  if (*text == '\0' || *end != '\0' || text[0] == '-')
-    usage_error(std::string("bad value '") + text + "' for " + option);
-  return v;
-}
-
-Options parse_options(int argc, char** argv) {
-  Options o;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    const auto value = [&]() -> const char* {
-      if (i + 1 >= argc) usage_error("missing value after '" + a + "'");
-      return argv[++i];
-    };
-    if (a == "--samples") {
-      o.samples = parse_count(value(), "--samples");
-    } else if (a == "--seed") {
-      o.seed = parse_count(value(), "--seed");
-    } else if (a == "--threads") {
-      o.threads = static_cast<unsigned>(parse_count(value(), "--threads"));
-      if (o.threads == 0) usage_error("--threads must be at least 1");
-    } else if (a == "--csv") {
-      o.csv = value();
-    } else if (a == "--plane-csv") {
-      o.plane_csv = value();
-    } else if (a == "--plane-cell") {
-      const std::uint64_t n = parse_count(value(), "--plane-cell");
-      if (n < 1 || n > 2100) usage_error("--plane-cell must be 1 to 2100");
-      o.plane_cell = static_cast<int>(n);
-    } else if (a == "--check") {
-      o.check = true;
-    } else if (a == "--round") {
-      const std::string m = value();
-      o.modes.clear();
-      for (std::size_t k = 0; k < std::size(kModes); ++k)
-        if (m == "all" || m == kModes[k].name) o.modes.push_back(k);
-      if (o.modes.empty()) usage_error("unknown rounding mode '" + m + "'");
-    } else {
-      usage_error("unknown option '" + a + "'");
-    }
-  }
-  return o;
+// Parses the command line into o and opens the output files; returns the
+// exit status when the tool is done (help, version, a bad option or path).
+std::optional<int> parse_options(int argc, char** argv, Options& o, std::ofstream& csv, std::ofstream& plane_csv) {
+  ravo_tools::CommandLine command_line(
+      "csqrt-accuracy",
+      "Ulp errors and flags of csqrt_scalar, cr_csqrt_scalar and the system csqrt against MPC, per input class and "
+      "rounding mode, on seeded reproducible samples, then on the hard-case corpus.");
+  CLI::App& app = command_line.app();
+  std::string round = "nearest";
+  app.add_option("--samples", o.samples, "samples per input class (default 100000)")->transform(ravo_tools::kCount);
+  app.add_option("--seed", o.seed, "seed of the samples (default 1)")->transform(ravo_tools::kCount);
+  app.add_option("--round", round, "nearest (default), down, up, zero or all")->type_name("MODE");
+  app.add_option("--threads", o.threads, "worker threads (default: one per core)")->transform(ravo_tools::kCount);
+  app.add_option("--csv", o.csv, "also write the statistics to FILE")->type_name("FILE");
+  app.add_option("--plane-csv", o.plane_csv, "also write the largest error per cell of the plane to FILE")
+      ->type_name("FILE");
+  app.add_option("--plane-cell", o.plane_cell, "cell side in binades, 1 to 2100 (default 16)")
+      ->transform(ravo_tools::kCount);
+  app.add_flag("--check", o.check, "exit 1 when a bound is exceeded");
+  if (const auto done = command_line.parse(argc, argv)) return done;
+  if (o.samples == 0) return command_line.fail("--samples must be at least 1");
+  if (o.threads == 0) return command_line.fail("--threads must be at least 1");
+  if (o.plane_cell < 1 || o.plane_cell > 2100) return command_line.fail("--plane-cell must be 1 to 2100");
+  o.modes.clear();
+  for (std::size_t k = 0; k < std::size(kModes); ++k)
+    if (round == "all" || round == kModes[k].name) o.modes.push_back(k);
+  if (o.modes.empty()) return command_line.fail("unknown rounding mode '" + round + "'");
+  if (!o.csv.empty() && !command_line.open_output(o.csv, csv)) return 2;
+  if (!o.plane_csv.empty() && !command_line.open_output(o.plane_csv, plane_csv)) return 2;
+  return std::nullopt;
 }
 
 // stats[mode][class][impl]
@@ -288,8 +267,7 @@ void print_report(const Options& opt, const Table& table) {
   }
 }
 
-void write_csv(const Options& opt, const Table& table) {
-  std::ofstream out(opt.csv);
+void write_csv(const Options& opt, const Table& table, std::ofstream& out) {
   out << "mode,class,impl,part,max_ulp,correctly_rounded_pct,one_ulp_or_more,pairs_correctly_rounded_pct,"
          "worst_x,worst_y,worst_got,worst_want,flags_exact_pct,exact_decision_pct\n";
   const auto classes = ravo_accuracy::input_classes();
@@ -310,14 +288,14 @@ void write_csv(const Options& opt, const Table& table) {
           out << buf;
         }
       }
+  out.flush();
   if (!out) {
     std::fprintf(stderr, "csqrt-accuracy: cannot write '%s'\n", opt.csv.c_str());
     std::exit(2);
   }
 }
 
-void write_plane_csv(const Options& opt, const Planes& planes) {
-  std::ofstream out(opt.plane_csv);
+void write_plane_csv(const Options& opt, const Planes& planes, std::ofstream& out) {
   std::vector<std::string> names;
   for (const Impl& impl : kImpls) names.emplace_back(impl.name);
   out << ErrorPlane::header(names);
@@ -387,13 +365,15 @@ bool run_hard_corpus(const Options& opt) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const Options opt = parse_options(argc, argv);
+  Options opt;
+  std::ofstream csv, plane_csv;
+  if (const auto done = parse_options(argc, argv, opt, csv, plane_csv)) return *done;
   Planes planes;
   const Table table = run_all(opt, planes);
   print_report(opt, table);
   const bool hard_ok = run_hard_corpus(opt);
-  if (!opt.csv.empty()) write_csv(opt, table);
-  if (!opt.plane_csv.empty()) write_plane_csv(opt, planes);
-  if (opt.check) return hard_ok && (opt.samples == 0 || within_bounds(opt, table)) ? 0 : 1;
+  if (!opt.csv.empty()) write_csv(opt, table, csv);
+  if (!opt.plane_csv.empty()) write_plane_csv(opt, planes, plane_csv);
+  if (opt.check) return hard_ok && within_bounds(opt, table) ? 0 : 1;
   return 0;
 }
