@@ -4,8 +4,8 @@
  * Usable from C and C++ with one ABI. Each symbol has one C declaration, with
  * the complex type `double _Complex`, for every language, so that a program
  * built with link-time optimisation sees one type per symbol. C++ gets
- * overloads taking and returning `std::complex<double>`, inline wrappers
- * around the same symbols.
+ * overloads taking a `std::complex<double>` or a real number and returning
+ * `std::complex<double>`, inline wrappers around the same symbols.
  *
  * Environment: csqrt_scalar and cr_csqrt_scalar give the results and flags
  * of the current rounding mode, the x87 one (what fegetround reports;
@@ -30,6 +30,7 @@
 
 #ifdef __cplusplus
 #include <complex>
+#include <type_traits>
 /* The complex type of the language: what the C++ overloads take. */
 typedef std::complex<double> ravo_complex_double;
 extern "C" {
@@ -81,6 +82,20 @@ inline std::complex<double> csqrt_scalar(std::complex<double> z) {
 inline std::complex<double> cr_csqrt_scalar(std::complex<double> z) {
   const ravo_c_complex w = cr_csqrt_scalar(ravo_to_c_complex(z));
   return {__extension__ __real__ w, __extension__ __imag__ w};
+}
+
+/* A real argument x is x + 0i. Without these, a double reaches the C
+ * declaration (to double _Complex is a standard conversion, to
+ * std::complex<double> a user-defined one) and the caller gets the C type
+ * back; as templates they match any arithmetic type exactly, int included. */
+template <typename Real, typename std::enable_if<std::is_arithmetic<Real>::value, int>::type = 0>
+inline std::complex<double> csqrt_scalar(Real x) {
+  return csqrt_scalar(std::complex<double>(static_cast<double>(x), 0.0));
+}
+
+template <typename Real, typename std::enable_if<std::is_arithmetic<Real>::value, int>::type = 0>
+inline std::complex<double> cr_csqrt_scalar(Real x) {
+  return cr_csqrt_scalar(std::complex<double>(static_cast<double>(x), 0.0));
 }
 #endif
 
