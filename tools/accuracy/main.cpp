@@ -96,22 +96,22 @@ std::optional<int> parse_options(int argc, char** argv, Options& o, std::ofstrea
       "csqrt-accuracy",
       "Ulp errors and flags of csqrt_scalar, cr_csqrt_scalar and the system csqrt against MPC, per input class and "
       "rounding mode, on seeded reproducible samples, then on the hard-case corpus.");
-  CLI::App& app = command_line.app();
   std::string round = "nearest";
-  app.add_option("--samples", o.samples, "samples per input class (default 100000)")->transform(ravo_tools::kCount);
-  app.add_option("--seed", o.seed, "seed of the samples (default 1)")->transform(ravo_tools::kCount);
-  app.add_option("--round", round, "nearest (default), down, up, zero or all")->type_name("MODE");
-  app.add_option("--threads", o.threads, "worker threads (default: one per core)")->transform(ravo_tools::kCount);
-  app.add_option("--csv", o.csv, "also write the statistics to FILE")->type_name("FILE");
-  app.add_option("--plane-csv", o.plane_csv, "also write the largest error per cell of the plane to FILE")
-      ->type_name("FILE");
-  app.add_option("--plane-cell", o.plane_cell, "cell side in binades, 1 to 2100 (default 16)")
-      ->transform(ravo_tools::kCount);
-  app.add_flag("--check", o.check, "exit 1 when a bound is exceeded");
+  std::uint64_t threads = o.threads, plane_cell = static_cast<std::uint64_t>(o.plane_cell);
+  command_line.count("--samples", o.samples, "samples per input class (default 100000)");
+  command_line.count("--seed", o.seed, "seed of the samples (default 1)");
+  command_line.text("--round", round, "nearest (default), down, up, zero or all", "MODE");
+  command_line.count("--threads", threads, "worker threads (default: one per core)");
+  command_line.text("--csv", o.csv, "also write the statistics to FILE", "FILE");
+  command_line.text("--plane-csv", o.plane_csv, "also write the largest error per cell of the plane to FILE", "FILE");
+  command_line.count("--plane-cell", plane_cell, "cell side in binades, 1 to 2100 (default 16)");
+  command_line.flag("--check", o.check, "exit 1 when a bound is exceeded");
   if (const auto done = command_line.parse(argc, argv)) return done;
   if (o.samples == 0) return command_line.fail("--samples must be at least 1");
-  if (o.threads == 0) return command_line.fail("--threads must be at least 1");
-  if (o.plane_cell < 1 || o.plane_cell > 2100) return command_line.fail("--plane-cell must be 1 to 2100");
+  if (threads < 1 || threads > 4096) return command_line.fail("--threads must be 1 to 4096");
+  if (plane_cell < 1 || plane_cell > 2100) return command_line.fail("--plane-cell must be 1 to 2100");
+  o.threads = static_cast<unsigned>(threads);
+  o.plane_cell = static_cast<int>(plane_cell);
   o.modes.clear();
   for (std::size_t k = 0; k < std::size(kModes); ++k)
     if (round == "all" || round == kModes[k].name) o.modes.push_back(k);

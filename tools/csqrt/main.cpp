@@ -229,17 +229,16 @@ int main(int argc, char** argv) {
   Options opt;
   std::string mode;
   ravo_tools::CommandLine command_line("csqrt", "principal complex square root", kUsage);
-  CLI::App& app = command_line.app();
-  app.add_option("--round", mode);
-  app.add_flag("--cr", opt.correctly_rounded);
-  app.add_flag("--bits", opt.bits);
-  app.add_option("operands", opt.operands);
+  command_line.text("--round", mode, "rounding mode", "MODE");
+  command_line.flag("--cr", opt.correctly_rounded, "the correctly rounded root");
+  command_line.flag("--bits", opt.bits, "operands as bit patterns");
+  command_line.operands("operands", opt.operands, "X Y");
   const auto words = options_then_operands(argc, argv);
   if (!words) return command_line.fail("missing mode after '--round'");
   std::vector<const char*> word_pointers;
   for (const std::string& w : *words) word_pointers.push_back(w.c_str());
   if (const auto done = command_line.parse(static_cast<int>(word_pointers.size()), word_pointers.data())) return *done;
-  if (app.count("--round")) {
+  if (command_line.given("--round")) {
     const auto rounding = ravo_cli::parse_rounding(mode);
     if (!rounding) return command_line.fail("unknown rounding mode " + ravo_cli::quote_token(mode) + ": nearest, down, up or zero");
     opt.rounding = *rounding;

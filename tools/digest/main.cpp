@@ -95,10 +95,8 @@ int main(int argc, char** argv) {
       "csqrt-digest",
       "One digest of every result bit and flag of csqrt_scalar (or cr_csqrt_scalar) over a fixed, seeded corpus "
       "in all four rounding modes: builds that compute the same bits and flags print the same digest.");
-  CLI::App& app = command_line.app();
-  app.add_flag("--cr", cr, "digest cr_csqrt_scalar, with the hard-case corpus added");
-  app.add_option("pairs", random_pairs, "random pairs after the grid of special values (default 1000000)")
-      ->transform(ravo_tools::kCount);
+  command_line.flag("--cr", cr, "digest cr_csqrt_scalar, with the hard-case corpus added");
+  command_line.count("pairs", random_pairs, "random pairs after the grid of special values (default 1000000)");
   if (const auto done = command_line.parse(argc, argv)) return *done;
   const ravo_tools::CsqrtFunction f = cr ? ravo_tools::CsqrtFunction{cr_csqrt_scalar} : ravo_tools::CsqrtFunction{csqrt_scalar};
   auto pairs = corpus(random_pairs);

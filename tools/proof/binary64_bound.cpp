@@ -78,9 +78,7 @@ int main(int argc, char** argv) {
       "binary64-kernel-bound",
       "The binary64-only kernel's largest relative error against MPFR, in every rounding mode, beside the bound "
       "its derivation states; exit 1 when the bound is reached.");
-  command_line.app()
-      .add_option("--samples", samples, "samples per input class and mode (default 20000)")
-      ->transform(ravo_tools::kCount);
+  command_line.count("--samples", samples, "samples per input class and mode (default 20000)");
   if (const auto done = command_line.parse(argc, argv)) return *done;
   mpfr_set_emin(mpfr_get_emin_min());
   mpfr_set_emax(mpfr_get_emax_max());
