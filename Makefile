@@ -2,13 +2,15 @@
 # packages first, so they work on a fresh machine.
 BUILD ?= build
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
 
-.PHONY: help deps configure build demo check accuracy bench clean
+.PHONY: help deps configure build demo check install accuracy bench clean
 
 # The default: what there is to make.
 help:
-	@echo "make demo      install missing Debian packages, build, run the csqrt tool on a few arguments"
+	@echo "make demo      install missing Debian packages, build the library and the csqrt tool, show both functions"
 	@echo "make check     install missing Debian packages, build, run the test suite"
+	@echo "make install   build and install the library, header, CMake and pkg-config files, csqrt and the manual (PREFIX=$(PREFIX))"
 	@echo "make accuracy  csqrt_scalar and cr_csqrt_scalar against MPC beside the system csqrt, and the picture ($(BUILD)/accuracy.png)"
 	@echo "make bench     throughput and latency against the system csqrt"
 	@echo "make deps      only install the missing Debian packages (tools/install-deps.sh)"
@@ -23,9 +25,15 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# The main job: the csqrt tool on a handful of arguments.
-demo: build
+# Both functions through the csqrt tool; builds the library and the tool only.
+demo: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target csqrt
 	@tools/demo.sh $(BUILD)/tools/csqrt
+
+# What the install rules copy: both libraries and the tool.
+install: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target ravo_libm ravo_libm_static csqrt
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Builds and passes the test suite.
 check: build

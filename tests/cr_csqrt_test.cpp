@@ -48,8 +48,8 @@ TEST(CrCsqrt, PinnedRows) {
       {-3, -5, U, 0x3ff3092a773ccfbe, 0xc000cf78272ed4f6, INEXACT},
       {-2, -0.0, U, 0, 0xbff6a09e667f3bcc, INEXACT},
       {-2, -0.0, D, 0, 0xbff6a09e667f3bcd, INEXACT},
-      // Parts a tiny amount off a binary64 number: 2^-1072 - 2^-3220 and
-      // 2 + 2^-2007.
+      // Parts a tiny amount off a binary64 number: 2^-1072 - 2^-3219 and
+      // 2 + 2^-2006.
       {-4, 0x1p-1070, D, 0x0000000000000003, 0x4000000000000000, TINY},
       {-4, 0x1p-1070, U, 0x0000000000000004, 0x4000000000000001, TINY},
       {4, 0x1p-1000, U, 0x4000000000000001, 0x0150000000000000, INEXACT},

@@ -69,6 +69,27 @@ class PlotAccuracy(unittest.TestCase):
         self.assertEqual(g[y5, x5], 1.875)
         self.assertEqual(int((~(g != g)).sum()), 2)  # every other cell empty
 
+    def test_errors_just_below_an_edge_keep_the_colour_below(self):
+        # The tool writes maxima as shortest round-trip decimals; read back
+        # and binned, a correctly rounded 0.49999999999999994 stays in the
+        # first colour and 0.9999999999999999 below the ">= 1 ulp" ones.
+        module = load_module()
+        path = os.path.join(self.dir.name, "edges.csv")
+        rows = [("0.49999999999999994", 0), ("0.5", 1), ("0.5004999", 1), ("0.5005", 2),
+                ("0.9999999999999999", 3), ("1", 4), ("1.0019999999999998", 4), ("4.999", 8)]
+        with open(path, "w") as f:
+            f.write("mode,x_binade,y_binade,binades,samples,cr_re_max_ulp,cr_im_max_ulp\n")
+            for x, (text, _) in enumerate(rows):
+                f.write(f"up,{x * 16 - 1075},5,16,1,0,{text}\n")
+        _, width, modes = module.read_plane(path)
+        _, norm = module.colours()
+        g = module.grid(modes["up"][0], "cr", width)
+        got = [int(norm(g[(5 + 1075) // 16, x])) for x in range(len(rows))]
+        self.assertEqual(got, [colour for _, colour in rows])
+        # The captions cut toward zero: the largest correct error is not 0.5000.
+        self.assertEqual([module.cut(v) for v in (0.49999999999999994, 0.5004, 1.0009, 0.9999999)],
+                         ["0.4999", "0.5004", "1.0009", "0.9999"])
+
     def test_missing_mode_is_refused(self):
         result = self.run_script(os.path.join(self.dir.name, "x.png"), "--modes", "nearest,zero")
         self.assertNotEqual(result.returncode, 0)

@@ -3,6 +3,7 @@
 # only those that are missing. Run as root (or with sudo available).
 #   build: cmake ninja-build g++ clang pkgconf binutils
 #   tests and tools: libgtest-dev libmpfr-dev libmpc-dev (MPC, the reference),
+#     libcli11-dev (the tools' option parser),
 #     libclang-rt-14-dev (sanitizers, fuzzer), gappa (proofs of the kernel's
 #     error bound), python3-matplotlib (accuracy picture), man-db (renders the
 #     manual pages)
@@ -14,7 +15,7 @@
 #   libmpfr-dev:arm64 libmpc-dev:arm64
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkgconf libgtest-dev
-          libbenchmark-dev libmpfr-dev libmpc-dev binutils gappa python3-matplotlib man-db)
+          libbenchmark-dev libmpfr-dev libmpc-dev libcli11-dev binutils gappa python3-matplotlib man-db)
 if [[ ${1:-} == --aarch64 ]]; then
   packages+=(g++-aarch64-linux-gnu qemu-user libgtest-dev:arm64 libmpfr-dev:arm64 libmpc-dev:arm64)
 fi

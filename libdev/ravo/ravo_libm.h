@@ -4,16 +4,16 @@
  * Usable from C and C++ with one ABI. Each symbol has one C declaration, with
  * the complex type `double _Complex`, for every language, so that a program
  * built with link-time optimisation sees one type per symbol. C++ gets
- * overloads taking and returning `std::complex<double>`, inline wrappers
- * around the same symbols.
+ * overloads taking a `std::complex<double>` or a real number and returning
+ * `std::complex<double>`, inline wrappers around the same symbols.
  *
  * Environment: csqrt_scalar and cr_csqrt_scalar give the results and flags
  * of the current rounding mode, whatever the x87 precision control, the
  * exception masks, FTZ and DAZ. fesetround sets the mode; on x86-64, where
  * it sets both the x87 and the SSE unit, csqrt_scalar follows the x87 one
  * (what fegetround reports) and cr_csqrt_scalar the SSE one (MXCSR, the
- * mode of binary64 arithmetic), whichever of its paths runs. The scalar primitives are the bare
- * instructions and follow the environment as it is. The functions report
+ * mode of binary64 arithmetic), whichever of its paths runs. The scalar
+ * primitives are the bare instructions and follow the environment as it is. The functions report
  * only through the IEEE 754 status flags of the calling thread
  * (invalid, inexact, underflow); they never set errno and never raise
  * overflow or divide-by-zero. In the complex functions a trap enabled with
@@ -33,6 +33,7 @@
 #ifdef __cplusplus
 #include <complex>
 #include <cstddef>
+#include <type_traits>
 /* The complex type of the language: what the C++ overloads take. */
 typedef std::complex<double> ravo_complex_double;
 extern "C" {
@@ -113,6 +114,20 @@ inline void cr_csqrt_batch(std::span<const std::complex<double>> x, std::span<st
   cr_csqrt_batch(x.size() < y.size() ? x.size() : y.size(), x.data(), y.data());
 }
 #endif
+
+/* A real argument x is x + 0i. Without these, a double reaches the C
+ * declaration (to double _Complex is a standard conversion, to
+ * std::complex<double> a user-defined one) and the caller gets the C type
+ * back; as templates they match any arithmetic type exactly, int included. */
+template <typename Real, typename std::enable_if<std::is_arithmetic<Real>::value, int>::type = 0>
+inline std::complex<double> csqrt_scalar(Real x) {
+  return csqrt_scalar(std::complex<double>(static_cast<double>(x), 0.0));
+}
+
+template <typename Real, typename std::enable_if<std::is_arithmetic<Real>::value, int>::type = 0>
+inline std::complex<double> cr_csqrt_scalar(Real x) {
+  return cr_csqrt_scalar(std::complex<double>(static_cast<double>(x), 0.0));
+}
 #endif
 
 #endif

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The csqrt tool: its output for known arguments, and one-line errors with a
-# non-zero exit (never a crash) for bad input.
+# non-zero exit (never a crash) for bad input. Then the option handling every
+# tool shares, for the tools given after csqrt.
+#   cli_test.sh CSQRT [CSQRT-DIGEST CSQRT-ACCURACY BINARY64-KERNEL-BOUND]
 set -u
 # The tool as a command: a cross build's runs under the emulator given in
 # RAVO_TARGET_EMULATOR (words, e.g. "qemu-aarch64 -L /usr/aarch64-linux-gnu").
-read -ra csqrt <<<"${RAVO_TARGET_EMULATOR:-}"
-csqrt+=("$1")
+read -ra emulator <<<"${RAVO_TARGET_EMULATOR:-}"
+csqrt=("${emulator[@]}" "$1")
+shift
 failures=0
 
 expect_output() {  # expected-substring, then the command's arguments; stdin from $STDIN
@@ -31,7 +34,9 @@ expect_output "decimal  2 +1i" 3 4
 expect_output "bits     0x4000000000000000 0x3ff0000000000000" 3 4
 expect_output "flags    none" 3 4
 expect_output "hex      0x1p+1 +0x1p+0i" 3 4
-expect_output "decimal  1.6741492280355401 -0.89597747612983814i" 2 -3
+expect_output "decimal  1.6741492280355401 -0.8959774761298381i" 2 -3
+# The decimal line is the shortest round trip, as the echo line is.
+expect_output "decimal  1e+150 +0i" 1e300 0
 expect_output "flags    inexact" 2 -3
 expect_output "decimal  0 +2i" -4 0
 expect_output "decimal  0 -inf" -inf -0
@@ -45,10 +50,12 @@ expect_output "bits     0x0000000000000001 0xbfe0000000000000" -0.25 -4.94065645
 expect_output "bits     0x3ff6a09e667f3bcd 0x0000000000000000" 2 0
 expect_output "bits     0x3ff6a09e667f3bcc 0x0000000000000000" --round zero 2 0
 expect_output "bits     0x3ff6a09e667f3bcc 0x0000000000000000" --round=down 2 0
+expect_output "bits     0x3ff6a09e667f3bcc 0x0000000000000000" --round Zero 2 0
 # --cr: the third quadrant rounded as signed values, an exact root raising nothing.
 expect_output "bits     0x3ff3092a773ccfbd 0xc000cf78272ed4f7" --cr --round down -3 -5
 expect_output "flags    none" --cr 0x1.0000008p+0 0x1.0000004p-25
-STDIN='3 4\n\n# comment\n-3 -4\n' expect_output "decimal  1 -2i" 
+STDIN='3 4\n\n# comment\n-3 -4 # third quadrant\n' expect_output "decimal  1 -2i"
+STDIN='3 4#\n' expect_output "csqrt(3, 4)"
 STDIN='0x7ff0000000000001 0x3ff0000000000000\n' expect_output "flags    invalid" --bits
 
 expect_error 2 "bad number 'abc'" abc 4
@@ -91,7 +98,11 @@ expect_output "csqrt (ravo_libm) " --version
 expect_error 2 "bad number ''" "" 1
 expect_error 2 "bad number ' 3'" " 3" 1
 expect_error 2 "bad number '1 2'" "1 2"
-expect_error 2 "bad number 'snan(0)'" "snan(0)" 1
+expect_error 2 "bad number 'snan(0)': a signalling NaN needs a non-zero payload" "snan(0)" 1
+expect_error 2 "bad number '-nan(0x8000000000000)': the payload is above 0x7ffffffffffff" 1 "-nan(0x8000000000000)"
+expect_output "csqrt(nan, -snan)" "nan()" "-snan()"
+expect_output "csqrt(-inf, -snan)" -- -inf -snan
+expect_error 2 "bad number '--cr'" -- --cr 1
 expect_error 2 "unknown option '-V'" -V
 expect_error 2 "bad number '-3x'" -3x 1
 # Tokens in messages: escaped and cut, so that a message stays one short line.
@@ -108,6 +119,39 @@ expect_io_error "cannot write standard output: No space left on device" '>/dev/f
 expect_io_error "cannot write standard output" '>/dev/full <<<"3 4"'
 expect_io_error "cannot read standard input: Is a directory" '</'
 expect_io_error "cannot read standard input: Bad file descriptor" '<&-'
+
+# Every tool: -h and --help list the options, --version names the tool;
+# either is honoured only when the whole command line parses, and an
+# unknown option or a bad value is one line and status 2.
+expect_tool() {  # status, output substring (stdout and stderr), then the command
+  local status=$1 want=$2; shift 2
+  local got rc
+  got=$("$@" 2>&1 </dev/null); rc=$?
+  if [[ $rc -ne $status || "$got" != *"$want"* ]]; then
+    echo "FAIL: $*: wanted exit $status and '$want', got exit $rc: ${got:0:300}"; failures=$((failures + 1))
+  fi
+}
+expect_tool 0 "--round=MODE, --round MODE" "${csqrt[@]}" --help
+expect_tool 0 "  --            every later word is an operand" "${csqrt[@]}" -h
+for program in "${csqrt[-1]}" "$@"; do
+  name=$(basename "$program") tool=("${emulator[@]}" "$program")
+  expect_tool 0 "--version" "${tool[@]}" -h
+  expect_tool 0 "$name (ravo_libm) " "${tool[@]}" --version
+  expect_tool 2 "unknown option '--bogus'" "${tool[@]}" --version --bogus
+  expect_tool 2 "unknown option '--bogus'" "${tool[@]}" --help --bogus
+done
+if [[ $# -ge 2 ]]; then
+  digest=("${emulator[@]}" "$1") accuracy=("${emulator[@]}" "$2")
+  expect_tool 2 "'-5' is not a count" "${digest[@]}" -5
+  expect_tool 2 "unexpected argument '7'" "${digest[@]}" 5 7
+  # 010 is ten pairs, not octal eight: 22 grid values of both signs, squared, and ten.
+  expect_tool 0 "(1946 pairs x 4 modes)" "${digest[@]}" 010
+  expect_tool 2 "--samples must be at least 1" "${accuracy[@]}" --samples 0
+  # An output path that cannot be written stops the run before the report.
+  got=$("${accuracy[@]}" --samples 1000 --csv /nonexistent/a.csv 2>&1); rc=$?
+  [[ $rc -eq 2 && $got == "csqrt-accuracy: cannot write '/nonexistent/a.csv': No such file or directory" ]] ||
+    { echo "FAIL: csqrt-accuracy --csv /nonexistent/a.csv: exit $rc: ${got:0:300}"; failures=$((failures + 1)); }
+fi
 
 if [[ $failures -ne 0 ]]; then echo "$failures failures"; exit 1; fi
 echo "all cli checks passed"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdio>
+#include <charconv>
 
 namespace ravo_accuracy {
 
@@ -12,6 +12,12 @@ int binade(double v) {
   const int field = static_cast<int>(magnitude >> 52);
   if (field != 0) return field - 1023;
   return 63 - std::countl_zero(magnitude) - 1074;  // subnormal: the leading bit's place
+}
+
+std::string ulp_text(double err_ulp) {
+  char buf[32];
+  const auto end = std::to_chars(buf, buf + sizeof buf, err_ulp).ptr;
+  return std::string(buf, end);
 }
 
 ErrorPlane::ErrorPlane(int binades_per_cell, std::size_t implementations)
@@ -49,13 +55,9 @@ std::string ErrorPlane::header(const std::vector<std::string>& impl_names) {
 }
 
 void ErrorPlane::write_rows(std::ostream& out, const std::string& mode) const {
-  char buf[32];
   for (const auto& [key, c] : cells_) {
     out << mode << ',' << key.first << ',' << key.second << ',' << width_ << ',' << c.samples;
-    for (double e : c.max_ulp) {
-      std::snprintf(buf, sizeof buf, ",%.6f", e);
-      out << buf;
-    }
+    for (double e : c.max_ulp) out << ',' << ulp_text(e);
     out << '\n';
   }
 }

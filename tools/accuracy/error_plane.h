@@ -20,6 +20,12 @@ namespace ravo_accuracy {
 constexpr int kZeroBinade = -1075;
 int binade(double v);
 
+// An error as the CSVs carry it: the shortest decimal that reads back to the
+// same double. Fewer digits would let the text cross a colour edge of the
+// picture (0.4999996 written with six decimals is 0.500000, and a correctly
+// rounded cell would show as misrounded).
+std::string ulp_text(double err_ulp);
+
 class ErrorPlane {
  public:
   ErrorPlane(int binades_per_cell, std::size_t implementations);
@@ -29,7 +35,7 @@ class ErrorPlane {
   void merge(const ErrorPlane& other);
   // One line per cell, in order of x then y: the mode, the lowest binade of
   // x and of y in the cell, the cell's width in binades, the sample count,
-  // then re and im maxima per implementation.
+  // then re and im maxima per implementation, each as ulp_text writes it.
   void write_rows(std::ostream& out, const std::string& mode) const;
   static std::string header(const std::vector<std::string>& impl_names);
 

@@ -10,6 +10,7 @@ maxima, in ulps. Prints one line per panel: cells, samples and the maximum.
 import argparse
 import csv
 import sys
+from decimal import ROUND_DOWN, Decimal
 
 import matplotlib
 
@@ -24,6 +25,21 @@ TOP_BINADE = 1023
 # modes; the steps just above each show the double rounding's few thousandths.
 BOUNDS = [0, 0.5, 0.5005, 0.501, 1.0, 1.002, 1.5, 2, 3, 5]
 COLOURS = ["#1a9850", "#91cf60", "#d9ef8b", "#fee08b", "#fdae61", "#f46d43", "#d73027", "#a50026", "#67001f", "#2d0010"]
+
+
+def colours():
+    """The colour map and the norm that puts an error in its bin: bin i holds
+    BOUNDS[i] <= error < BOUNDS[i + 1], so an edge belongs to the bin above."""
+    cmap = ListedColormap(COLOURS)
+    cmap.set_bad("white")
+    return cmap, BoundaryNorm(BOUNDS, cmap.N, extend="max")
+
+
+def cut(value, places=4):
+    """The value cut toward zero, not rounded, to the places shown: a largest
+    error of 0.49999996 reads 0.4999, not 0.5000, which would claim a
+    misrounded result. The decimal is the shortest one of the double."""
+    return str(Decimal(repr(float(value))).quantize(Decimal(1).scaleb(-places), rounding=ROUND_DOWN))
 
 
 def read_plane(path):
@@ -69,9 +85,7 @@ def main(argv):
     if missing:
         sys.exit(f"plot_accuracy: no rows for mode {', '.join(missing)} in {a.csv}")
 
-    cmap = ListedColormap(COLOURS)
-    cmap.set_bad("white")
-    norm = BoundaryNorm(BOUNDS, cmap.N, extend="max")
+    cmap, norm = colours()
     fig, axes = plt.subplots(len(wanted), len(impls), figsize=(3.6 * len(impls) + 1, 3.4 * len(wanted)),
                              squeeze=False, constrained_layout=True)
     extent = [ZERO_BINADE, ZERO_BINADE + len(grid({}, None, width)) * width] * 2
@@ -82,11 +96,11 @@ def main(argv):
             ax = axes[row][col]
             image = ax.imshow(g, origin="lower", extent=extent, cmap=cmap, norm=norm, interpolation="nearest")
             worst = np.nanmax(g)
-            ax.set_title(f"{impl}, {mode}: max {worst:.4f} ulp", fontsize=9)
+            ax.set_title(f"{impl}, {mode}: max {cut(worst)} ulp", fontsize=9)
             ax.set_xlabel("binade of |x|", fontsize=8)
             ax.set_ylabel("binade of |y|", fontsize=8)
             ax.tick_params(labelsize=7)
-            print(f"{impl} {mode}: {len(cells)} cells, {sum(samples.values())} samples, max {worst:.4f} ulp")
+            print(f"{impl} {mode}: {len(cells)} cells, {sum(samples.values())} samples, max {cut(worst)} ulp")
     bar = fig.colorbar(image, ax=axes, shrink=0.8, ticks=BOUNDS)
     bar.set_ticklabels([f"{b:g}" for b in BOUNDS])
     bar.set_label("largest error of either part, ulps", fontsize=8)

@@ -3,6 +3,7 @@
 // floats and as bit patterns, and the IEEE flags the call raised.
 #include <sys/types.h>
 
+#include <algorithm>
 #include <bit>
 #include <cctype>
 #include <cerrno>
@@ -13,24 +14,40 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "call_in_mode.h"
+#include "command_line.h"
 #include "operand.h"
 #include "text.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: csqrt [--round nearest|down|up|zero] [--cr] [--bits] [X Y]\n"
-    "       csqrt --help | --version\n"
-    "  --cr  the correctly rounded root (cr_csqrt_scalar) and its flags\n"
-    "  X Y   real and imaginary part: decimal, hex float, inf, -inf, nan, -nan,\n"
-    "        snan, -snan, nan(0xP), snan(0xP); with --bits, 64-bit patterns in hex\n"
-    "        (0x7ff0000000000001)\n"
-    "  Without X Y, reads one pair per line from standard input.\n";
+    "usage: csqrt [OPTIONS] [--] X Y\n"
+    "       csqrt [OPTIONS] < PAIRS\n"
+    "The principal square root of X + Yi (csqrt_scalar, or cr_csqrt_scalar with\n"
+    "--cr) in decimal, as hex floats and as bit patterns, and the IEEE flags the\n"
+    "call raised. Without X Y, reads one pair per line from standard input;\n"
+    "blank lines and everything from a # to the end of its line are skipped.\n"
+    "\n"
+    "options:\n"
+    "  --round=MODE, --round MODE  rounding mode: nearest (default), down, up, zero\n"
+    "  --cr          the correctly rounded root (cr_csqrt_scalar) and its flags\n"
+    "  --bits        X and Y are 64-bit patterns in hex (0x7ff0000000000001)\n"
+    "  -h, --help    print this help and exit\n"
+    "  --version     print the version and exit\n"
+    "  --            every later word is an operand\n"
+    "\n"
+    "X, Y: decimal or hex float (2.5, -0x1p-3), inf, nan, snan, nan(P), snan(P)\n"
+    "with P the payload in decimal or 0x-hex (below 2^51, non-zero for snan);\n"
+    "each with an optional sign, in any letter case. A word starting with - is\n"
+    "an operand when it is, or starts like, a number.\n"
+    "Exit status: 0 done, 1 a bad input line or a read or write error, 2 a bad\n"
+    "command line.\n";
 
 struct Options {
   int rounding = FE_TONEAREST;
@@ -59,6 +76,12 @@ std::string show(const char* format, double re, double im) {
   return buf;
 }
 
+// The shortest decimal that reads back to v, with its sign always written.
+std::string signed_number(double v) {
+  const std::string s = ravo_cli::echo_number(v);
+  return s[0] == '-' ? s : '+' + s;
+}
+
 std::string show_bits(double re, double im) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "0x%016llx 0x%016llx",
@@ -71,7 +94,7 @@ void print_root(double x, double y, const Options& opt) {
   const auto [w, flags] =
       ravo_tools::call_in_mode(opt.correctly_rounded ? ravo_tools::CsqrtFunction{cr_csqrt_scalar} : ravo_tools::CsqrtFunction{csqrt_scalar}, x, y, opt.rounding);
   std::cout << (opt.correctly_rounded ? "cr_csqrt(" : "csqrt(") << ravo_cli::echo_number(x) << ", " << ravo_cli::echo_number(y) << ")\n"
-            << "  decimal  " << show("%.17g %+.17gi", w.real(), w.imag()) << "\n"
+            << "  decimal  " << ravo_cli::echo_number(w.real()) << ' ' << signed_number(w.imag()) << "i\n"
             << "  hex      " << show("%a %+ai", w.real(), w.imag()) << "\n"
             << "  bits     " << show_bits(w.real(), w.imag()) << "\n"
             << "  flags    " << flag_list(flags) << "\n";
@@ -89,7 +112,8 @@ std::string parse_operand(const std::string& token, bool bits, double& value) {
   const ravo_cli::Number n = ravo_cli::parse_number(token);
   if (n.status == ravo_cli::Number::out_of_range)
     return "number " + quote_token(token) + " is out of binary64's range (largest finite 1.7976931348623157e308)";
-  if (n.status != ravo_cli::Number::ok) return "bad number " + quote_token(token);
+  if (n.status != ravo_cli::Number::ok)
+    return "bad number " + quote_token(token) + (n.why.empty() ? "" : ": " + std::string(n.why));
   value = n.value;
   return {};
 }
@@ -133,11 +157,14 @@ int run_stream(const Options& opt) {
   long number = 0;
   for (ssize_t length; (length = getline(&buffer, &capacity, stdin)) >= 0;) {
     ++number;
-    // The line as read, NUL bytes included, so that they reach the message.
-    std::istringstream fields(std::string(buffer, static_cast<std::size_t>(length)));
+    // The line as read, NUL bytes included, so that they reach the message;
+    // a # starts a comment (no number holds one) that runs to the line's end.
+    std::string line(buffer, static_cast<std::size_t>(length));
+    line.erase(std::min(line.find('#'), line.size()));
+    std::istringstream fields(line);
     std::vector<std::string> tokens;
     for (std::string t; fields >> t;) tokens.push_back(t);
-    if (tokens.empty() || tokens[0][0] == '#') continue;
+    if (tokens.empty()) continue;
     double x = 0, y = 0;
     const std::string error = parse_pair(tokens, opt.bits, x, y);
     if (!error.empty()) {
@@ -160,57 +187,61 @@ int run_stream(const Options& opt) {
 }
 
 // A word starting with '-' is an operand when it is a number (-3, -inf,
-// -snan, -0x1p-3, -1e999) or starts like one (-3x, reported as a bad
-// number); any other is an option.
+// -snan, -0x1p-3, -1e999) or starts like one (-3x, -snan(0), reported as a
+// bad number); any other is an option.
 bool is_operand(const std::string& arg) {
   if (arg.size() < 2 || arg[0] != '-') return true;
   if (arg[1] == '-') return false;
-  return std::isdigit(static_cast<unsigned char>(arg[1])) || arg[1] == '.' ||
-         ravo_cli::parse_number(arg).status != ravo_cli::Number::bad;
+  const ravo_cli::Number n = ravo_cli::parse_number(arg);
+  return std::isdigit(static_cast<unsigned char>(arg[1])) || arg[1] == '.' || n.status != ravo_cli::Number::bad ||
+         !n.why.empty();
+}
+
+// CLI11 would read -inf, -nan or -snan as the short options -i, -n, -s. The
+// operands are therefore picked out first, by is_operand, and handed over
+// after a "--", behind the option words in their order. --round is the one
+// option with a separate value, which is never an operand; it is empty when
+// --round ends the options.
+std::optional<std::vector<std::string>> options_then_operands(int argc, char** argv) {
+  std::vector<std::string> options{argv[0]}, operands;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--") {
+      operands.insert(operands.end(), argv + i + 1, argv + argc);
+      break;
+    }
+    if (arg == "--round") {
+      if (i + 1 == argc) return std::nullopt;
+      options.push_back(arg);
+      options.push_back(argv[++i]);
+    } else {
+      (is_operand(arg) ? operands : options).push_back(arg);
+    }
+  }
+  options.emplace_back("--");
+  options.insert(options.end(), operands.begin(), operands.end());
+  return options;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   Options opt;
-  bool options_done = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (options_done || is_operand(arg)) {
-      opt.operands.push_back(arg);
-    } else if (arg == "--") {
-      options_done = true;
-    } else if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
-      return flush_output() ? 0 : 1;
-    } else if (arg == "--version") {
-      std::cout << "csqrt (ravo_libm) " RAVO_VERSION "\n";
-      return flush_output() ? 0 : 1;
-    } else if (arg == "--bits") {
-      opt.bits = true;
-    } else if (arg == "--cr") {
-      opt.correctly_rounded = true;
-    } else if (arg == "--round" || arg.rfind("--round=", 0) == 0) {
-      std::string mode;
-      if (arg == "--round") {
-        if (i + 1 == argc) {
-          std::cerr << "csqrt: missing mode after '--round'\n";
-          return 2;
-        }
-        mode = argv[++i];
-      } else {
-        mode = arg.substr(8);
-      }
-      const auto rounding = ravo_cli::parse_rounding(mode);
-      if (!rounding) {
-        std::cerr << "csqrt: unknown rounding mode " << ravo_cli::quote_token(mode) << " (nearest, down, up, zero)\n";
-        return 2;
-      }
-      opt.rounding = *rounding;
-    } else {
-      std::cerr << "csqrt: unknown option " << ravo_cli::quote_token(arg) << " (see csqrt --help)\n";
-      return 2;
-    }
+  std::string mode;
+  ravo_tools::CommandLine command_line("csqrt", "principal complex square root", kUsage);
+  command_line.text("--round", mode, "rounding mode", "MODE");
+  command_line.flag("--cr", opt.correctly_rounded, "the correctly rounded root");
+  command_line.flag("--bits", opt.bits, "operands as bit patterns");
+  command_line.operands("operands", opt.operands, "X Y");
+  const auto words = options_then_operands(argc, argv);
+  if (!words) return command_line.fail("missing mode after '--round'");
+  std::vector<const char*> word_pointers;
+  for (const std::string& w : *words) word_pointers.push_back(w.c_str());
+  if (const auto done = command_line.parse(static_cast<int>(word_pointers.size()), word_pointers.data())) return *done;
+  if (command_line.given("--round")) {
+    const auto rounding = ravo_cli::parse_rounding(mode);
+    if (!rounding) return command_line.fail("unknown rounding mode " + ravo_cli::quote_token(mode) + ": nearest, down, up or zero");
+    opt.rounding = *rounding;
   }
 
   if (opt.operands.empty()) return run_stream(opt);

@@ -25,23 +25,27 @@ bool starts_with_ignoring_case(std::string_view s, std::string_view prefix) {
 
 // body is what follows the sign. nan, snan, nan(P), snan(P); the payload
 // stays below the quiet bit, and a signalling NaN needs a non-zero one.
-std::optional<double> parse_nan(std::string_view body, bool negative) {
+Number parse_nan(std::string_view body, bool negative) {
   const bool signalling = starts_with_ignoring_case(body, "snan");
-  if (!signalling && !starts_with_ignoring_case(body, "nan")) return std::nullopt;
   body.remove_prefix(signalling ? 4 : 3);
   std::uint64_t payload = signalling ? kDefaultSignallingNan & (kQuietBit - 1) : 0;
   if (!body.empty()) {
-    if (body.size() < 3 || body.front() != '(' || body.back() != ')') return std::nullopt;
+    if (body.front() != '(' || body.back() != ')' || body.size() < 2) return {};
     const std::string digits(body.substr(1, body.size() - 2));
-    if (!std::isdigit(static_cast<unsigned char>(digits[0]))) return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    payload = std::strtoull(digits.c_str(), &end, 0);
-    if (errno != 0 || end != digits.c_str() + digits.size() || payload >= kQuietBit) return std::nullopt;
-    if (signalling && payload == 0) return std::nullopt;
+    if (!digits.empty()) {
+      if (!std::isdigit(static_cast<unsigned char>(digits[0]))) return {Number::bad, 0, "the payload is not a number"};
+      char* end = nullptr;
+      errno = 0;
+      payload = std::strtoull(digits.c_str(), &end, 0);
+      if (end != digits.c_str() + digits.size()) return {Number::bad, 0, "the payload is not a number"};
+      if (errno != 0 || payload >= kQuietBit)
+        return {Number::bad, 0, "the payload is above 0x7ffffffffffff, the largest below the quiet bit"};
+      if (signalling && payload == 0)
+        return {Number::bad, 0, "a signalling NaN needs a non-zero payload (0 is infinity's pattern)"};
+    }
   }
   const std::uint64_t sign = negative ? std::uint64_t{1} << 63 : 0;
-  return std::bit_cast<double>(sign | kNanExponent | (signalling ? 0 : kQuietBit) | payload);
+  return {Number::ok, std::bit_cast<double>(sign | kNanExponent | (signalling ? 0 : kQuietBit) | payload)};
 }
 
 }  // namespace
@@ -52,10 +56,7 @@ Number parse_number(std::string_view token) {
   if (!body.empty() && (body[0] == '-' || body[0] == '+')) body.remove_prefix(1);
   // strtod gives no way to write a signalling NaN, and its payload syntax
   // depends on the C library; NaNs are read here.
-  if (starts_with_ignoring_case(body, "nan") || starts_with_ignoring_case(body, "snan")) {
-    const auto nan = parse_nan(body, negative);
-    return nan ? Number{Number::ok, *nan} : Number{};
-  }
+  if (starts_with_ignoring_case(body, "nan") || starts_with_ignoring_case(body, "snan")) return parse_nan(body, negative);
 
   const std::string text(token);
   // strtod skips leading blanks; a token with them is not a number.
@@ -90,7 +91,7 @@ std::optional<double> parse_bits(std::string_view token) {
 
 std::optional<int> parse_rounding(std::string_view name) {
   for (const auto& mode : ravo_tools::kRoundingModes)
-    if (name == mode.name) return mode.fe;
+    if (name.size() == std::string_view(mode.name).size() && starts_with_ignoring_case(name, mode.name)) return mode.fe;
   return std::nullopt;
 }
 

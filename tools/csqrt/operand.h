@@ -14,12 +14,15 @@ namespace ravo_cli {
 struct Number {
   enum Status { ok, bad, out_of_range } status = bad;
   double value = 0;
+  // For a bad NaN, what is wrong with it; empty otherwise.
+  std::string_view why = {};
 };
 
 // A number as written: the whole token, no blanks. A finite literal whose
 // value rounds beyond the largest finite binary64 is out_of_range; one that
 // rounds to a subnormal or to zero is ok. NaNs: nan, snan, nan(P), snan(P)
-// with P the payload in decimal or 0x-hex (below 2^51, non-zero for snan).
+// with P the payload in decimal or 0x-hex (below 2^51, non-zero for snan);
+// nan() and snan() are nan and snan, as strtod reads nan().
 Number parse_number(std::string_view token);
 
 // The bits `snan` stands for: the quiet bit clear, payload 2^50.
@@ -28,7 +31,8 @@ constexpr std::uint64_t kDefaultSignallingNan = 0x7FF4000000000000;
 // A binary64 bit pattern of at most 16 hex digits, with or without 0x.
 std::optional<double> parse_bits(std::string_view token);
 
-// nearest, down, up, zero -> FE_TONEAREST, ...
+// nearest, down, up, zero -> FE_TONEAREST, ...; in any letter case, as the
+// operands are.
 std::optional<int> parse_rounding(std::string_view name);
 
 }  // namespace ravo_cli

@@ -16,11 +16,10 @@
 #include <complex>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <string>
 #include <vector>
 
 #include "call_in_mode.h"
+#include "command_line.h"
 #include "hard_cases.h"
 
 namespace {
@@ -90,10 +89,15 @@ struct Digest {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // csqrt-digest [--cr] [random pairs]: --cr digests cr_csqrt_scalar instead.
-  const bool cr = argc > 1 && std::string(argv[1]) == "--cr";
-  const int first = cr ? 2 : 1;
-  const std::size_t random_pairs = argc > first ? std::strtoull(argv[first], nullptr, 10) : 1000000;
+  bool cr = false;
+  std::uint64_t random_pairs = 1000000;
+  ravo_tools::CommandLine command_line(
+      "csqrt-digest",
+      "One digest of every result bit and flag of csqrt_scalar (or cr_csqrt_scalar) over a fixed, seeded corpus "
+      "in all four rounding modes: builds that compute the same bits and flags print the same digest.");
+  command_line.flag("--cr", cr, "digest cr_csqrt_scalar, with the hard-case corpus added");
+  command_line.count("pairs", random_pairs, "random pairs after the grid of special values (default 1000000)");
+  if (const auto done = command_line.parse(argc, argv)) return *done;
   const ravo_tools::CsqrtFunction f = cr ? ravo_tools::CsqrtFunction{cr_csqrt_scalar} : ravo_tools::CsqrtFunction{csqrt_scalar};
   auto pairs = corpus(random_pairs);
   if (cr)

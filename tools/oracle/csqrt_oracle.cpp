@@ -71,9 +71,13 @@ CsqrtOracle::Flagged CsqrtOracle::rounded_with_flags(int fe_round) {
   return {{re, im}, flags};
 }
 
-double CsqrtOracle::ulp_error(double got, mpfr_srcptr exact) {
+double CsqrtOracle::ulp_error(double got, mpfr_srcptr exact, mpfr_rnd_t rounding) {
   if (std::isnan(got) || std::isinf(got)) return INFINITY;
-  mpfr_sub_d(diff_, exact, got, MPFR_RNDN);  // exact: diff_ is wide enough
+  // Not always exact (a part of 2^-1400 against 2^-1074 needs 330 bits), so
+  // rounded in the direction asked for the magnitude: directed roundings
+  // compose, and the double below is the exact error rounded once.
+  const bool down = rounding == MPFR_RNDZ || rounding == MPFR_RNDD;
+  mpfr_sub_d(diff_, exact, got, down ? MPFR_RNDZ : MPFR_RNDA);
   mpfr_abs(diff_, diff_, MPFR_RNDN);
   // exact lies in [2^(e-1), 2^e), so its ulp is 2^(e-53), floored at 2^-1074.
   long ulp_exponent = -1074;
@@ -82,10 +86,14 @@ double CsqrtOracle::ulp_error(double got, mpfr_srcptr exact) {
     if (e - 53 > ulp_exponent) ulp_exponent = e - 53;
   }
   mpfr_mul_2si(diff_, diff_, -ulp_exponent, MPFR_RNDN);
-  return mpfr_get_d(diff_, MPFR_RNDU);
+  return mpfr_get_d(diff_, rounding);
 }
 
-double CsqrtOracle::ulp_error_re(double got) { return ulp_error(got, mpc_realref(exact_)); }
-double CsqrtOracle::ulp_error_im(double got) { return ulp_error(got, mpc_imagref(exact_)); }
+double CsqrtOracle::ulp_error_re(double got, mpfr_rnd_t rounding) {
+  return ulp_error(got, mpc_realref(exact_), rounding);
+}
+double CsqrtOracle::ulp_error_im(double got, mpfr_rnd_t rounding) {
+  return ulp_error(got, mpc_imagref(exact_), rounding);
+}
 
 }  // namespace ravo_oracle

@@ -34,12 +34,17 @@ class CsqrtOracle {
     int flags;  // FE_INEXACT | FE_UNDERFLOW
   };
   Flagged rounded_with_flags(int fe_round);
-  // |got - exact| in ulps of the exact part (2^-1074 below the normal range).
-  double ulp_error_re(double got);
-  double ulp_error_im(double got);
+  // |got - exact| in ulps of the exact part (2^-1074 below the normal range),
+  // rounded to a double upward by default, so that error <= bound holds when
+  // the result does. Rounded toward zero instead, it keeps every strict
+  // comparison with a double: error < 1 exactly when the exact error is, so
+  // a part just below an edge (1 - 2^-87 ulp, rounded away from far below
+  // 2^-1074) is not shown on it.
+  double ulp_error_re(double got, mpfr_rnd_t rounding = MPFR_RNDU);
+  double ulp_error_im(double got, mpfr_rnd_t rounding = MPFR_RNDU);
 
  private:
-  double ulp_error(double got, mpfr_srcptr exact);
+  double ulp_error(double got, mpfr_srcptr exact, mpfr_rnd_t rounding);
   mpc_t z_;
   mpc_t exact_;    // 256-bit root, exponent range unlimited
   mpc_t rounded_;  // 53-bit root

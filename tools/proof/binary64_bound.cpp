@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "../../libdev/internal/binary64_kernel.h"
+#include "command_line.h"
 #include "hard_cases.h"
 #include "input_classes.h"
 
@@ -73,14 +74,12 @@ void record(Worst& w, double e, double x, double y) {
 
 int main(int argc, char** argv) {
   std::uint64_t samples = 20000;
-  for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--samples") && i + 1 < argc)
-      samples = std::strtoull(argv[++i], nullptr, 10);
-    else {
-      std::fprintf(stderr, "usage: binary64-kernel-bound [--samples N]\n");
-      return 2;
-    }
-  }
+  ravo_tools::CommandLine command_line(
+      "binary64-kernel-bound",
+      "The binary64-only kernel's largest relative error against MPFR, in every rounding mode, beside the bound "
+      "its derivation states; exit 1 when the bound is reached.");
+  command_line.count("--samples", samples, "samples per input class and mode (default 20000)");
+  if (const auto done = command_line.parse(argc, argv)) return *done;
   mpfr_set_emin(mpfr_get_emin_min());
   mpfr_set_emax(mpfr_get_emax_max());
   const auto hard = ravo_corpus::hard_cases();
