@@ -6,7 +6,9 @@
 
 #include <cfenv>
 #include <complex>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "hard_cases.h"
@@ -159,6 +161,20 @@ TEST(CrCsqrtBatch, InPlaceAndOffsetByOneDouble) {
   auto* shifted = reinterpret_cast<cplx*>(raw.data() + 1);
   EXPECT_TRUE(same(run_batch(shifted, shifted, n, FE_UPWARD), want, args.data(), n, FE_UPWARD, "offset in place"));
 }
+
+#if defined(__x86_64__)
+// The suite runs once as the CPU chooses and once per narrower target
+// forced (ctest), which must then be the one that runs.
+TEST(CrCsqrtBatch, TargetChosenByTheCpuOrForced) {
+  const char* env = std::getenv("RAVO_CR_BATCH_TARGET");
+  const std::string forced = env != nullptr ? env : "";
+  __builtin_cpu_init();
+  const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+  const bool avx512 = avx2 && __builtin_cpu_supports("avx512f");
+  const char* want = forced == "scalar" || !avx2 ? "scalar" : avx512 && forced != "avx2" ? "avx512" : "avx2";
+  EXPECT_STREQ(cr_csqrt_batch_implementation(), want);
+}
+#endif
 
 TEST(CrCsqrtBatch, EmptyArrayTouchesNothing) {
   std::feclearexcept(FE_ALL_EXCEPT);

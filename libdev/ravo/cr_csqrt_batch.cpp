@@ -1,12 +1,127 @@
-// cr_csqrt_batch: cr_csqrt_scalar over an array, one element at a time.
-// Each call raises exactly its element's flags, so the array's flags are
-// the union, and a trap fires at the element that raises it.
+// cr_csqrt_batch: cr_csqrt_scalar over an array. Chunks of the array go
+// through the widest vector target the CPU has (batch_targets.h), which
+// finishes the common arguments; every other element is one
+// cr_csqrt_scalar call. The flags are handled per chunk: the vector work
+// raises inexact and nothing else (its lanes compute on in-range values
+// only), so the status word goes back to what it was before the chunk, plus
+// inexact when a lane was finished there (such a lane is inexact), and then
+// the scalar calls raise their own. With an exception trap enabled, or
+// without a vector target, every element is a scalar call, so a trap fires
+// at the element that raises it.
+//
+// The target is chosen at the first call, by the CPU; RAVO_CR_BATCH_TARGET
+// = avx2 or = scalar forces a narrower one (for tests and benchmarks).
 #include "../internal/build_guard.h"
 // First, so that an unsupported build stops at its own message.
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
 
+#include "../internal/batch_targets.h"
 #include "ravo_libm.h"
 
-extern "C" void cr_csqrt_batch(size_t n, const ravo_c_complex* x, ravo_c_complex* y) {
-  for (size_t i = 0; i < n; ++i) y[i] = cr_csqrt_scalar(x[i]);
+namespace {
+
+using Lanes = std::size_t (*)(std::size_t, const double*, double*, std::uint32_t*, bool&);
+
+struct Target {
+  const char* name;
+  Lanes lanes;  // none: every element is a scalar call
+};
+
+constexpr Target kScalar{"scalar", nullptr};
+
+// The binary64 status word, its inexact flag, and whether every exception
+// is masked (no trap would fire in the vector work).
+#if defined(__x86_64__)
+constexpr std::uint64_t kInexact = 0x20, kAllMasked = 0x1F80;
+
+inline std::uint64_t status() {
+  std::uint32_t mxcsr;
+  asm volatile("stmxcsr %0" : "=m"(mxcsr) : : "memory");
+  return mxcsr;
 }
+inline void set_status(std::uint64_t s) {
+  const auto mxcsr = static_cast<std::uint32_t>(s);
+  asm volatile("ldmxcsr %0" : : "m"(mxcsr) : "memory");
+}
+inline bool traps_enabled(std::uint64_t s) { return (s & kAllMasked) != kAllMasked; }
+
+constexpr Target kAvx512{"avx512", ravo_internal::batch_lanes_avx512};
+constexpr Target kAvx2{"avx2", ravo_internal::batch_lanes_avx2};
+
+const Target& choose() {
+  __builtin_cpu_init();  // may run before the C runtime's constructors
+  const char* forced = std::getenv("RAVO_CR_BATCH_TARGET");
+  const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+  const bool avx512 = avx2 && __builtin_cpu_supports("avx512f");
+  if (forced != nullptr && std::strcmp(forced, "scalar") == 0) return kScalar;
+  if (avx512 && (forced == nullptr || std::strcmp(forced, "avx2") != 0)) return kAvx512;
+  return avx2 ? kAvx2 : kScalar;
+}
+#elif defined(__aarch64__)
+// FPSR's cumulative flags (inexact is bit 4); FPCR's trap enables (bits
+// 8-12 and 15), read apart.
+constexpr std::uint64_t kInexact = 0x10;
+
+inline std::uint64_t status() {
+  std::uint64_t fpsr;
+  asm volatile("mrs %0, fpsr" : "=r"(fpsr) : : "memory");
+  return fpsr;
+}
+inline void set_status(std::uint64_t s) { asm volatile("msr fpsr, %0" : : "r"(s) : "memory"); }
+inline bool traps_enabled(std::uint64_t) {
+  std::uint64_t fpcr;
+  asm volatile("mrs %0, fpcr" : "=r"(fpcr));
+  return (fpcr & 0x9F00) != 0;
+}
+
+constexpr Target kNeon{"neon", ravo_internal::batch_lanes_neon};
+
+const Target& choose() {
+  const char* forced = std::getenv("RAVO_CR_BATCH_TARGET");
+  if (forced != nullptr && std::strcmp(forced, "scalar") == 0) return kScalar;
+  return kNeon;
+}
+#endif
+
+// Relaxed: racing first calls store the same target.
+std::atomic<const Target*> g_target{nullptr};
+
+const Target& chosen() {
+  const Target* t = g_target.load(std::memory_order_relaxed);
+  if (t == nullptr) [[unlikely]] {
+    t = &choose();
+    g_target.store(t, std::memory_order_relaxed);
+  }
+  return *t;
+}
+
+// Elements per chunk: the scalar path's indices fit on the stack, and the
+// status word is read and written once per chunk.
+constexpr std::size_t kChunk = 512;
+
+void scalar_loop(std::size_t n, const ravo_c_complex* x, ravo_c_complex* y) {
+  for (std::size_t i = 0; i < n; ++i) y[i] = cr_csqrt_scalar(x[i]);
+}
+
+}  // namespace
+
+extern "C" void cr_csqrt_batch(size_t n, const ravo_c_complex* x, ravo_c_complex* y) {
+  const Target& target = chosen();
+  if (target.lanes == nullptr || n == 0 || traps_enabled(status())) return scalar_loop(n, x, y);
+  std::uint32_t left[kChunk];
+  for (std::size_t start = 0; start < n; start += kChunk) {
+    const std::size_t m = n - start < kChunk ? n - start : kChunk;
+    const std::uint64_t before = status();
+    bool certified = false;
+    const std::size_t count = target.lanes(m, reinterpret_cast<const double*>(x + start),
+                                           reinterpret_cast<double*>(y + start), left, certified);
+    set_status(certified ? before | kInexact : before);
+    for (std::size_t k = 0; k < count; ++k) y[start + left[k]] = cr_csqrt_scalar(x[start + left[k]]);
+  }
+}
+
+extern "C" const char* cr_csqrt_batch_implementation(void) { return chosen().name; }

@@ -69,6 +69,11 @@ RAVO_LIBM_API const char *cr_csqrt_implementation(void);
  * double; n == 0 does nothing. With an exception trap enabled, it traps at
  * the element that raises. */
 RAVO_LIBM_API void cr_csqrt_batch(size_t n, const ravo_c_complex *x, ravo_c_complex *y);
+/* The vector instructions cr_csqrt_batch uses in this process: "avx512",
+ * "avx2", "neon" or "scalar" (one cr_csqrt_scalar call per element); the
+ * widest the CPU has, chosen at the first call. RAVO_CR_BATCH_TARGET=avx2
+ * or =scalar in the environment forces a narrower one. */
+RAVO_LIBM_API const char *cr_csqrt_batch_implementation(void);
 
 /* Correctly rounded square root of a binary64 value, current rounding mode. */
 RAVO_LIBM_API double sqrt_scalar(double a);

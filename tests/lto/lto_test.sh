@@ -4,7 +4,8 @@
 # between the languages' declarations of a symbol (-Wlto-type-mismatch made
 # an error). Arguments: C compiler, C++ compiler, source folder, scratch
 # folder, the library's sources (colon-separated, absolute or relative to
-# libdev/), then its floating-point options.
+# libdev/, each optionally followed by @-separated options of its own), then
+# its floating-point options.
 set -euo pipefail
 cc=$1 cxx=$2 src=$3 work=$4
 IFS=: read -r -a sources <<<"$5"
@@ -13,9 +14,12 @@ fp_flags=("$@")
 rm -rf "$work" && mkdir -p "$work"
 common=(-O2 -flto -Wall -Wextra -Werror -I"$src/libdev/ravo")
 objects=()
-for f in "${sources[@]}"; do
+for entry in "${sources[@]}"; do
+  # file@option@option: a file's own options (its instruction set).
+  IFS=@ read -r -a parts <<<"$entry"
+  f=${parts[0]}
   [[ $f == /* ]] || f=$src/libdev/$f
-  "$cxx" -std=c++20 "${common[@]}" "${fp_flags[@]}" -c "$f" -o "$work/$(basename "$f").o"
+  "$cxx" -std=c++20 "${common[@]}" "${fp_flags[@]}" "${parts[@]:1}" -c "$f" -o "$work/$(basename "$f").o"
   objects+=("$work/$(basename "$f").o")
 done
 "$cc" -std=c11 "${common[@]}" -c "$src/tests/lto/caller.c" -o "$work/caller_c.o"

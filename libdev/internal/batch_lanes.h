@@ -1,0 +1,195 @@
+// cr_csqrt_batch's vector lanes: the binary64-only path's unscaled fast
+// path, lane by lane, in one source for every vector target. Each target's
+// file includes this under its own compiler options, which decide the width:
+// 8 lanes with AVX-512, 4 with AVX2 and FMA, 2 with NEON. The kernel is
+// binary64_kernel.h's root_core, the same source as the scalar path, so its
+// error bound and its no-underflow bound hold in every lane.
+//
+// A lane is finished here when both parts of its argument lie within
+// 2^+-120 (the unscaled range: finite, non-zero, no subnormal) and both
+// parts' roundings are certain; then each part is one addition of its
+// signed double-double value, correctly rounded and inexact. Every other
+// lane keeps its argument in the output and is listed for the scalar path:
+// specials, axes, arguments that need scaling, and uncertain roundings.
+// Those lanes compute on 1 + 1i instead of their argument, so nothing but
+// inexact is raised by the vector work, which the caller then sets itself.
+#ifndef RAVO_BATCH_LANES_H
+#define RAVO_BATCH_LANES_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "binary64_kernel.h"
+
+#if defined(__AVX512F__) && defined(__FMA__)
+#include <immintrin.h>
+#define RAVO_BATCH_LANES 8
+#elif defined(__AVX2__) && defined(__FMA__)
+#include <immintrin.h>
+#define RAVO_BATCH_LANES 4
+#elif defined(__aarch64__)
+#include <arm_neon.h>
+#define RAVO_BATCH_LANES 2
+#else
+#error "batch_lanes.h: build this with AVX-512, AVX2 and FMA, or for AArch64"
+#endif
+
+namespace {
+
+constexpr int kLanes = RAVO_BATCH_LANES;
+typedef double LaneDouble __attribute__((vector_size(8 * kLanes)));
+typedef std::int64_t LaneMask __attribute__((vector_size(8 * kLanes)));  // all ones or all zeros per lane
+
+// The root and the fused residual c - a*b: one instruction each.
+template <>
+struct Lanes<LaneDouble> {
+#if RAVO_BATCH_LANES == 8
+  // Masked, all lanes on: GCC 12's unmasked form starts from an undefined
+  // vector that -Wmaybe-uninitialized reports.
+  static LaneDouble root(LaneDouble v) { return (LaneDouble)_mm512_mask_sqrt_pd((__m512d)v, 0xFF, (__m512d)v); }
+  static LaneDouble residual(LaneDouble c, LaneDouble a, LaneDouble b) {
+    return (LaneDouble)_mm512_fnmadd_pd((__m512d)a, (__m512d)b, (__m512d)c);
+  }
+#elif RAVO_BATCH_LANES == 4
+  static LaneDouble root(LaneDouble v) { return (LaneDouble)_mm256_sqrt_pd((__m256d)v); }
+  static LaneDouble residual(LaneDouble c, LaneDouble a, LaneDouble b) {
+    return (LaneDouble)_mm256_fnmadd_pd((__m256d)a, (__m256d)b, (__m256d)c);
+  }
+#else
+  static LaneDouble root(LaneDouble v) { return (LaneDouble)vsqrtq_f64((float64x2_t)v); }
+  static LaneDouble residual(LaneDouble c, LaneDouble a, LaneDouble b) {
+    return (LaneDouble)vfmsq_f64((float64x2_t)c, (float64x2_t)a, (float64x2_t)b);
+  }
+#endif
+};
+
+// One bit per lane of a mask, lane i at bit i.
+inline unsigned lane_bits(LaneMask m) {
+#if RAVO_BATCH_LANES == 8
+  return _mm512_test_epi64_mask((__m512i)m, (__m512i)m);
+#elif RAVO_BATCH_LANES == 4
+  return static_cast<unsigned>(_mm256_movemask_pd((__m256d)m));
+#else
+  return static_cast<unsigned>(m[0] & 1) | static_cast<unsigned>(m[1] & 2);
+#endif
+}
+
+inline LaneDouble select(LaneMask m, LaneDouble a, LaneDouble b) {
+  return (LaneDouble)((m & (LaneMask)a) | (~m & (LaneMask)b));
+}
+
+// Real and imaginary parts of kLanes complex values at p, and back.
+#if RAVO_BATCH_LANES == 8
+#define RAVO_EVEN 0, 2, 4, 6, 8, 10, 12, 14
+#define RAVO_ODD 1, 3, 5, 7, 9, 11, 13, 15
+#define RAVO_LOW 0, 8, 1, 9, 2, 10, 3, 11
+#define RAVO_HIGH 4, 12, 5, 13, 6, 14, 7, 15
+#elif RAVO_BATCH_LANES == 4
+#define RAVO_EVEN 0, 2, 4, 6
+#define RAVO_ODD 1, 3, 5, 7
+#define RAVO_LOW 0, 4, 1, 5
+#define RAVO_HIGH 2, 6, 3, 7
+#else
+#define RAVO_EVEN 0, 2
+#define RAVO_ODD 1, 3
+#define RAVO_LOW 0, 2
+#define RAVO_HIGH 1, 3
+#endif
+
+struct LanePair {
+  LaneDouble re, im;
+};
+
+inline LanePair load_complex(const double* p) {
+  LaneDouble a, b;
+  std::memcpy(&a, p, sizeof a);
+  std::memcpy(&b, p + kLanes, sizeof b);
+  return {__builtin_shufflevector(a, b, RAVO_EVEN), __builtin_shufflevector(a, b, RAVO_ODD)};
+}
+
+inline void store_complex(double* p, LanePair w) {
+  const LaneDouble a = __builtin_shufflevector(w.re, w.im, RAVO_LOW), b = __builtin_shufflevector(w.re, w.im, RAVO_HIGH);
+  std::memcpy(p, &a, sizeof a);
+  std::memcpy(p + kLanes, &b, sizeof b);
+}
+
+#undef RAVO_EVEN
+#undef RAVO_ODD
+#undef RAVO_LOW
+#undef RAVO_HIGH
+
+// Both parts' biased exponents in [1023 - 120, 1023 + 120]: what
+// needs_no_scaling accepts, from the bits, so that no lane raises anything.
+inline LaneMask in_unscaled_range(LaneMask bits) {
+  const LaneMask e = (bits >> 52) & 0x7FF;
+  return (e >= 1023 - 120) & (e <= 1023 + 120);
+}
+
+// The rounding test of binary64_kernel.h in floating point: lo in quarters
+// of hi's last place (w, exact: a power-of-two scaling, |w| < 64), and its
+// distance to the nearest integer, which is exact whenever it is below 1/2
+// (the integer from adding and subtracting 1.5 2^52, which rounds in the
+// current mode: nearest, floor or ceiling, all within one). The value
+// errs by less than 2^-97 of itself, below 2^-42 quarter places; the test
+// asks for more than kLaneTolerance, the scalar test's 2^-34.
+constexpr double kLaneTolerance = 0x1p-34;
+
+inline LaneMask rounding_is_certain(DoubleDoubleOf<LaneDouble> v) {
+  constexpr std::int64_t kExponentField = std::int64_t{0x7FF} << 52;
+  // 2^(54 - E) for hi in [2^E, 2^(E+1)), by its exponent field.
+  const LaneDouble to_quarters = (LaneDouble)((std::int64_t{2100} << 52) - ((LaneMask)v.hi & kExponentField));
+  const LaneDouble w = v.lo * to_quarters;
+  constexpr double kRounder = 0x1.8p52;
+  const LaneDouble d = w - ((w + kRounder) - kRounder);
+  const LaneDouble distance = (LaneDouble)((LaneMask)d & ~(std::int64_t{1} << 63));
+  const LaneDouble other = 1.0 - distance;
+  return (distance > kLaneTolerance) & (other > kLaneTolerance);
+}
+
+// hi + lo with the sign bit `sign` applied to both first: the signed
+// value rounded once in the current mode.
+inline LaneDouble signed_sum(DoubleDoubleOf<LaneDouble> v, LaneMask sign) {
+  return (LaneDouble)((LaneMask)v.hi ^ sign) + (LaneDouble)((LaneMask)v.lo ^ sign);
+}
+
+// The lanes of the kLanes values at x (interleaved re, im), written to y:
+// the root of each lane finished here, the argument itself for the others.
+// Returns a bit per lane that the scalar path must finish.
+inline unsigned root_lanes(const double* x, double* y) {
+  const LanePair z = load_complex(x);
+  const LaneMask x_bits = (LaneMask)z.re, y_bits = (LaneMask)z.im;
+  constexpr std::int64_t kSign = std::int64_t{1} << 63;
+  const LaneMask unscaled = in_unscaled_range(x_bits) & in_unscaled_range(y_bits);
+  const LaneDouble one = LaneDouble{} + 1.0;
+  const LaneDouble ax = select(unscaled, (LaneDouble)(x_bits & ~kSign), one);
+  const LaneDouble ay = select(unscaled, (LaneDouble)(y_bits & ~kSign), one);
+  const RootPairOf<LaneDouble> root = root_core(ax, ay, ay);
+  const LaneMask done = unscaled & rounding_is_certain(root.big) & rounding_is_certain(root.small);
+  // For x < 0 the big part is the imaginary one and takes y's sign; for
+  // x > 0 the small one does.
+  const LaneMask x_negative = x_bits >> 63, y_sign = y_bits & kSign;
+  const LaneDouble t = signed_sum(root.big, y_sign & x_negative);
+  const LaneDouble q = signed_sum(root.small, y_sign & ~x_negative);
+  store_complex(y, {select(done, select(x_negative, q, t), z.re), select(done, select(x_negative, t, q), z.im)});
+  return ~lane_bits(done) & ((1u << kLanes) - 1);
+}
+
+// The first n values of x (interleaved) through the lanes; the indices the
+// scalar path must finish (the tail that fills no vector among them) go to
+// `left`, and their count is returned. certified says whether any lane was
+// finished here (and so is inexact).
+inline std::size_t batch_lanes(std::size_t n, const double* x, double* y, std::uint32_t* left, bool& certified) {
+  std::size_t count = 0, i = 0;
+  for (; i + kLanes <= n; i += kLanes) {
+    unsigned rest = root_lanes(x + 2 * i, y + 2 * i);
+    certified |= rest != (1u << kLanes) - 1;
+    for (; rest != 0; rest &= rest - 1) left[count++] = static_cast<std::uint32_t>(i + __builtin_ctz(rest));
+  }
+  for (; i < n; ++i) left[count++] = static_cast<std::uint32_t>(i);
+  return count;
+}
+
+}  // namespace
+
+#endif

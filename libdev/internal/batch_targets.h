@@ -1,0 +1,20 @@
+// cr_csqrt_batch's vector targets, one per instruction set, each the same
+// source (batch_lanes.h) built with its own options: the first n values of
+// x (interleaved re, im) through the lanes, the indices left for the scalar
+// path written to `left` and counted in the return value; `certified` set
+// when a lane was finished in the vector (and so raised inexact).
+#ifndef RAVO_BATCH_TARGETS_H
+#define RAVO_BATCH_TARGETS_H
+
+#include <cstddef>
+#include <cstdint>
+
+namespace ravo_internal {
+
+std::size_t batch_lanes_avx512(std::size_t n, const double* x, double* y, std::uint32_t* left, bool& certified);
+std::size_t batch_lanes_avx2(std::size_t n, const double* x, double* y, std::uint32_t* left, bool& certified);
+std::size_t batch_lanes_neon(std::size_t n, const double* x, double* y, std::uint32_t* left, bool& certified);
+
+}  // namespace ravo_internal
+
+#endif
