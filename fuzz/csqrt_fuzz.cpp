@@ -29,6 +29,21 @@ Outcome call(double x, double y, int mode, ravo_tools::CsqrtFunction f = csqrt_s
   return {std::bit_cast<std::uint64_t>(w.real()), std::bit_cast<std::uint64_t>(w.imag()), flags};
 }
 
+// cr_csqrt_batch on eight copies (every vector width's lanes) and, beside
+// one ordinary value, on the argument in the last position of nine (a tail).
+Outcome call_batch(double x, double y, int mode, bool as_tail) {
+  std::complex<double> in[9], out[9];
+  for (auto& v : in) v = as_tail ? std::complex<double>(1.5, -2.25) : std::complex<double>(x, y);
+  in[8] = {x, y};
+  const std::size_t n = as_tail ? 9 : 8;
+  std::fesetround(mode);
+  std::feclearexcept(FE_ALL_EXCEPT);
+  cr_csqrt_batch(n, in, out);
+  const int flags = std::fetestexcept(FE_ALL_EXCEPT);
+  std::fesetround(FE_TONEAREST);
+  return {std::bit_cast<std::uint64_t>(out[n - 1].real()), std::bit_cast<std::uint64_t>(out[n - 1].imag()), flags};
+}
+
 bool is_nan(std::uint64_t b) { return (b & ~kSign) > 0x7FF0000000000000u; }
 bool is_signalling(std::uint64_t b) { return is_nan(b) && !(b & 0x0008000000000000u); }
 bool is_subnormal(std::uint64_t b) { return (b << 1) - 1 < (1ull << 53) - 1; }
@@ -70,6 +85,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (cr.re != w.re || cr.im != w.im || cr.flags != w.flags)
       fail("cr_csqrt_scalar differs from csqrt_scalar on a special argument", bx, by, mode, cr);
   }
+
+  const Outcome lanes = call_batch(x, y, mode, false);
+  if (lanes.re != cr.re || lanes.im != cr.im || lanes.flags != cr.flags)
+    fail("cr_csqrt_batch differs from cr_csqrt_scalar", bx, by, mode, lanes);
+  const Outcome tail = call_batch(x, y, mode, true);
+  if (tail.re != cr.re || tail.im != cr.im) fail("cr_csqrt_batch's tail differs from cr_csqrt_scalar", bx, by, mode, tail);
 
   const Outcome w = call(x, y, mode);
   if (w.flags & (FE_OVERFLOW | FE_DIVBYZERO)) fail("overflow or divide-by-zero raised", bx, by, mode, w);

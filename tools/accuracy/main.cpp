@@ -73,9 +73,19 @@ void library_call(double x, double y, double out[2]) {
   out[0] = w.real();
   out[1] = w.imag();
 }
-constexpr Impl kImpls[] = {{"ravo", library_call<csqrt_scalar>, false},
-                           {"cr", library_call<cr_csqrt_scalar>, true},
-                           {"system", system_csqrt, false}};
+// With --batch, cr_csqrt_scalar's row is measured through cr_csqrt_batch:
+// each argument as eight copies, so that it takes the vector lanes.
+bool g_through_batch = false;
+void cr_call(double x, double y, double out[2]) {
+  if (!g_through_batch) return library_call<cr_csqrt_scalar>(x, y, out);
+  std::complex<double> z[8], w[8];
+  for (auto& v : z) v = {x, y};
+  cr_csqrt_batch(8, z, w);
+  out[0] = w[0].real();
+  out[1] = w[0].imag();
+}
+constexpr Impl kImpls[] = {
+    {"ravo", library_call<csqrt_scalar>, false}, {"cr", cr_call, true}, {"system", system_csqrt, false}};
 constexpr std::size_t kNumImpls = std::size(kImpls);
 
 struct Options {
@@ -106,6 +116,7 @@ std::optional<int> parse_options(int argc, char** argv, Options& o, std::ofstrea
   command_line.text("--plane-csv", o.plane_csv, "also write the largest error per cell of the plane to FILE", "FILE");
   command_line.count("--plane-cell", plane_cell, "cell side in binades, 1 to 2100 (default 16)");
   command_line.flag("--check", o.check, "exit 1 when a bound is exceeded");
+  command_line.flag("--batch", g_through_batch, "measure the cr row through cr_csqrt_batch");
   if (const auto done = command_line.parse(argc, argv)) return done;
   if (o.samples == 0) return command_line.fail("--samples must be at least 1");
   if (threads < 1 || threads > 4096) return command_line.fail("--threads must be 1 to 4096");

@@ -23,13 +23,16 @@ configure() {  # folder, then cmake options
 }
 
 declare -A digests
-record() {  # name, digest command...
+record() {  # name, digest command...; the scalar function's digest, then the array function's
   local name=$1
   shift
   local result
   result=$("$@" --cr | awk '/^digest/ {print $2}')
   digests[$name]=$result
-  printf '%-24s %s\n' "$name" "$result"
+  printf '%-32s %s\n' "$name" "$result"
+  result=$("$@" --batch | awk '/^digest/ {print $2}')
+  digests["$name, batch"]=$result
+  printf '%-32s %s\n' "$name, batch" "$result"
 }
 
 configure "$out/x87"
@@ -38,6 +41,7 @@ cmake --build "$out/x87" -j "$jobs" --target csqrt-digest >/dev/null
 # binary64-only one built with FMA: the path the CPU chooses, then x87 forced.
 record "default (CPU's path)" "$out/x87/tools/csqrt-digest"
 record "x87" env RAVO_CR_CSQRT_PATH=x87 "$out/x87/tools/csqrt-digest"
+record "default, batch forced to AVX2" env RAVO_CR_BATCH_TARGET=avx2 "$out/x87/tools/csqrt-digest"
 
 # The binary64-only path on x86-64: the correctly rounded tables, the
 # environment table, the accuracy check and the kernel's bound, then the
