@@ -1,9 +1,11 @@
 // cr_csqrt_scalar on the axes, shared by both of its paths: binary64
-// square roots only. Both paths round in the SSE unit's mode (the x87 path
-// sets it when the caller's x87 mode differs), so each hardware root is
-// already the correctly rounded positive part; a negative part is the
-// magnitude rounded the other way in the directed modes, moved there by
-// exact integer steps (root_in_mode.h).
+// square roots only, in the library's rounding mode (the x87 one). Where
+// the caller has checked that the SSE unit rounds in that mode (the
+// binary64-only path does), each hardware root is already the correctly
+// rounded positive part; otherwise (the x87 path, which does not read
+// MXCSR) and for a negative part, which is the magnitude rounded the other
+// way in the directed modes, the root is moved by exact integer steps
+// (root_in_mode.h).
 #ifndef RAVO_CR_AXIS_H
 #define RAVO_CR_AXIS_H
 
@@ -17,14 +19,19 @@ namespace {
 
 // x and y finite, one of them ±0. Each root is one binary64 square root of
 // a normal operand o, times an exact scale c, so it is correctly rounded;
-// never tiny (at least 2^-537). rounding() gives the current mode (0 to
-// nearest, 1 down, 2 up, 3 toward zero), asked only for a negative root.
-// Zero and signs come from the bits, which DAZ leaves alone.
-template <typename Rounding>
+// never tiny (at least 2^-537). rounding() gives the mode (0 to nearest,
+// 1 down, 2 up, 3 toward zero); kSseInMode says the SSE unit rounds in it,
+// so that only a negative root asks for it. Zero and signs come from the
+// bits, which DAZ leaves alone.
+template <bool kSseInMode, typename Rounding>
 inline Parts cr_axis_root(double x, double y, Rounding rounding) {
   const bool y_negative = high_word(y) >> 31;
   const auto negative_root = [&](double s, double o, double c) {
     return -(root_in_mode(s, o, mirrored_rounding(rounding())) * c);
+  };
+  const auto positive_root = [&](double s, double o, double c) {
+    if constexpr (kSseInMode) return s * c;
+    return root_in_mode(s, o, rounding()) * c;
   };
   if (magnitude_bits(x) != 0) {
     // csqrt(x ± 0i) = sqrt(x) ± 0i for x > 0, +0 ± i sqrt(-x) for x < 0,
@@ -36,8 +43,8 @@ inline Parts cr_axis_root(double x, double y, Rounding rounding) {
       c = kSubnormalRootScale;
     }
     const double s = sqrt_scalar(o);
-    if (!(high_word(x) >> 31)) return {s * c, y_negative ? NZEROA : ZEROA};
-    return {ZEROA, y_negative ? negative_root(s, o, c) : s * c};
+    if (!(high_word(x) >> 31)) return {positive_root(s, o, c), y_negative ? NZEROA : ZEROA};
+    return {ZEROA, y_negative ? negative_root(s, o, c) : positive_root(s, o, c)};
   }
   // csqrt(±0 + iy) = sqrt(|y|/2) (1 ± i): computed as sqrt(2|y|)/2, both
   // scalings exact (2|y| below 2^1024, the root far above the subnormals);
@@ -57,7 +64,7 @@ inline Parts cr_axis_root(double x, double y, Rounding rounding) {
     c = 0.5;
   }
   const double s = sqrt_scalar(o);
-  const double re = s * c;
+  const double re = positive_root(s, o, c);
   return {re, y_negative ? negative_root(s, o, c) : re};
 }
 

@@ -81,7 +81,7 @@ inline Parts cr_binary64_dispatch(double x, double y) {
   if (needs_no_scaling(x, y)) [[likely]]
     return cr_binary64_unscaled(x, y, binary64_status(x, y));
   if (is_general(x, y)) return cr_binary64_scaled(x, y, binary64_status(x, y));
-  if (is_finite_pair(x, y)) return cr_axis_root(x, y, binary64_rounding);
+  if (is_finite_pair(x, y)) return cr_axis_root<true>(x, y, binary64_rounding);
   return special_result(x, y);
 }
 #endif

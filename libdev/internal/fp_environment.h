@@ -5,12 +5,11 @@
 // The x87 kernels need the precision control at 64 bits (at 24 or 53 bits
 // every x87 operation rounds to that width) and every x87 exception masked
 // (an unmasked one traps at the next x87 instruction, a store that is then
-// skipped, and the x87 stack is left as it was). csqrt_scalar follows the
-// x87 rounding control, the mode fegetround reports (fesetround sets both
-// units; _MM_SET_ROUNDING_MODE only the SSE one): its axis cases' SSE roots
-// are moved to the x87 mode's rounding (root_in_mode.h), which is cheaper
-// than reading MXCSR on every call. cr_csqrt_scalar follows MXCSR's on
-// every path, so its x87 path reads both.
+// skipped, and the x87 stack is left as it was). The library follows the
+// x87 rounding control everywhere, the mode fegetround reports (fesetround
+// sets both units; _MM_SET_ROUNDING_MODE only the SSE one): the axis cases'
+// SSE roots are moved to the x87 mode's rounding (root_in_mode.h), which is
+// cheaper than reading MXCSR on every call.
 //
 // Anything else takes in_standard_environment: the same computation with
 // the caller's x87 rounding mode in both units, 64-bit precision and every
@@ -99,27 +98,18 @@ template <typename Body>
 // comparison for both parts. The finite cases run in the kernels' standard
 // environment, directly when the caller's x87 control word is that one; the
 // special values need none: bit tests and one product whose rounding and
-// precision cannot matter. With kSseRounding set, the finite cases round in
-// MXCSR's mode (the mode of the caller's binary64 arithmetic): where the x87
-// one differs, they too run in the standard environment, set to MXCSR's mode.
-template <Parts (*general)(double, double, std::uint16_t), Parts (*axis)(double, double, std::uint16_t),
-          bool kInSseRounding = false>
+// precision cannot matter.
+template <Parts (*general)(double, double, std::uint16_t), Parts (*axis)(double, double, std::uint16_t)>
 inline Parts dispatch(double x, double y) {
-  const auto finite = [](double a, double b, auto body) {
-    std::uint16_t cw = x87_control_word();
-    bool standard = x87_is_standard(cw);
-    if constexpr (kInSseRounding) {
-      const auto sse = static_cast<std::uint16_t>((sse_control_word() & kSseRounding) >> kSseRoundingShift);
-      standard = standard && (cw & kRoundingControl) == sse;
-      cw = static_cast<std::uint16_t>((cw & ~kRoundingControl) | sse);
-    }
-    if (standard) [[likely]]
+  const auto finite = [](double a, double b, std::uint16_t cw, auto body) {
+    if (x87_is_standard(cw)) [[likely]]
       return body(a, b, cw);
     return in_standard_environment(cw, a, b, body);
   };
   if (is_general(x, y)) [[likely]]
-    return finite(x, y, [](double a, double b, std::uint16_t c) { return general(a, b, c); });
-  if (is_finite_pair(x, y)) return finite(x, y, [](double a, double b, std::uint16_t c) { return axis(a, b, c); });
+    return finite(x, y, x87_control_word(), [](double a, double b, std::uint16_t c) { return general(a, b, c); });
+  if (is_finite_pair(x, y))
+    return finite(x, y, x87_control_word(), [](double a, double b, std::uint16_t c) { return axis(a, b, c); });
   return special_result(x, y);
 }
 

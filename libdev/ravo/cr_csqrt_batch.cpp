@@ -7,7 +7,8 @@
 // inexact when a lane was finished there (such a lane is inexact), and then
 // the scalar calls raise their own. With an exception trap enabled, or
 // without a vector target, every element is a scalar call, so a trap fires
-// at the element that raises it.
+// at the element that raises it; so it is too where the SSE rounding mode
+// differs from the x87 one, which the library follows.
 //
 // The target is chosen at the first call, by the CPU; RAVO_CR_BATCH_TARGET
 // = avx2 or = scalar forces a narrower one (for tests and benchmarks).
@@ -33,10 +34,11 @@ struct Target {
 
 constexpr Target kScalar{"scalar", nullptr};
 
-// The binary64 status word, its inexact flag, and whether every exception
-// is masked (no trap would fire in the vector work).
+// The binary64 status word, its inexact flag, and whether the vector work
+// may run: every exception masked (no trap would fire in it) and, on
+// x86-64, MXCSR rounding in the library's mode, the x87 one.
 #if defined(__x86_64__)
-constexpr std::uint64_t kInexact = 0x20, kAllMasked = 0x1F80;
+constexpr std::uint64_t kInexact = 0x20, kAllMasked = 0x1F80, kRounding = 0x6000;
 
 inline std::uint64_t status() {
   std::uint32_t mxcsr;
@@ -47,7 +49,12 @@ inline void set_status(std::uint64_t s) {
   const auto mxcsr = static_cast<std::uint32_t>(s);
   asm volatile("ldmxcsr %0" : : "m"(mxcsr) : "memory");
 }
-inline bool traps_enabled(std::uint64_t s) { return (s & kAllMasked) != kAllMasked; }
+inline bool vector_may_run(std::uint64_t s) {
+  std::uint16_t cw;
+  asm volatile("fnstcw %0" : "=m"(cw));
+  const std::uint64_t wanted = kAllMasked | std::uint64_t{static_cast<std::uint16_t>(cw & 0x0C00)} << 3;
+  return (s & (kAllMasked | kRounding)) == wanted;
+}
 
 constexpr Target kAvx512{"avx512", ravo_internal::batch_lanes_avx512};
 constexpr Target kAvx2{"avx2", ravo_internal::batch_lanes_avx2};
@@ -72,10 +79,10 @@ inline std::uint64_t status() {
   return fpsr;
 }
 inline void set_status(std::uint64_t s) { asm volatile("msr fpsr, %0" : : "r"(s) : "memory"); }
-inline bool traps_enabled(std::uint64_t) {
+inline bool vector_may_run(std::uint64_t) {
   std::uint64_t fpcr;
   asm volatile("mrs %0, fpcr" : "=r"(fpcr));
-  return (fpcr & 0x9F00) != 0;
+  return (fpcr & 0x9F00) == 0;
 }
 
 constexpr Target kNeon{"neon", ravo_internal::batch_lanes_neon};
@@ -111,7 +118,7 @@ void scalar_loop(std::size_t n, const ravo_c_complex* x, ravo_c_complex* y) {
 
 extern "C" void cr_csqrt_batch(size_t n, const ravo_c_complex* x, ravo_c_complex* y) {
   const Target& target = chosen();
-  if (target.lanes == nullptr || n == 0 || traps_enabled(status())) return scalar_loop(n, x, y);
+  if (target.lanes == nullptr || n == 0 || !vector_may_run(status())) return scalar_loop(n, x, y);
   std::uint32_t left[kChunk];
   for (std::size_t start = 0; start < n; start += kChunk) {
     const std::size_t m = n - start < kChunk ? n - start : kChunk;

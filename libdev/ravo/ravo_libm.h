@@ -7,12 +7,10 @@
  * overloads taking a `std::complex<double>` or a real number and returning
  * `std::complex<double>`, inline wrappers around the same symbols.
  *
- * Environment: csqrt_scalar and cr_csqrt_scalar give the results and flags
- * of the current rounding mode, whatever the x87 precision control, the
- * exception masks, FTZ and DAZ. fesetround sets the mode; on x86-64, where
- * it sets both the x87 and the SSE unit, csqrt_scalar follows the x87 one
- * (what fegetround reports) and cr_csqrt_scalar the SSE one (MXCSR, the
- * mode of binary64 arithmetic), whichever of its paths runs. The scalar
+ * Environment: the complex functions give the results and flags of the
+ * current rounding mode, the x87 one on x86-64 (what fegetround reports;
+ * fesetround sets both units), whichever path runs, whatever the x87
+ * precision control, the exception masks, FTZ and DAZ. The scalar
  * primitives are the bare instructions and follow the environment as it is. The functions report
  * only through the IEEE 754 status flags of the calling thread
  * (invalid, inexact, underflow); they never set errno and never raise

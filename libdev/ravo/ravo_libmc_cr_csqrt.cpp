@@ -35,9 +35,8 @@
 // exponent (x86's underflow rule) can change.
 //
 // The x87 paths run in the kernel's environment (fp_environment.h), as
-// csqrt_scalar's do, but in MXCSR's rounding mode; the slow path's flag
-// handling below is relative to the status word at the start of that
-// computation.
+// csqrt_scalar's do; the slow path's flag handling below is relative to the
+// status word at the start of that computation.
 #include "../internal/build_guard.h"
 // First, so that an unsupported build stops at its own message.
 #include <cstdint>
@@ -259,13 +258,13 @@ inline Parts __ravo_internal_cr_csqrt(double x, double y, std::uint16_t cw) {
 
 // x and y finite, one of them ±0: the axis roots in cw's mode.
 Parts cr_axis_result(double x, double y, std::uint16_t cw) {
-  return cr_axis_root(x, y, [cw] { return x87_rounding(cw); });
+  return cr_axis_root<false>(x, y, [cw] { return x87_rounding(cw); });
 }
 
 }  // namespace
 
 // 0 the fast path, 1 the slow path's precise test, 2 an exact decision for
-// at least one part; in the x87 mode, which the statistics set to MXCSR's.
+// at least one part, in the current mode.
 int ravo_internal::cr_csqrt_way_x87(double x, double y) {
   const ExtendedRoot root = signed_root(x, y);
   const std::uint16_t cw = x87_control_word();
@@ -277,8 +276,7 @@ int ravo_internal::cr_csqrt_way_x87(double x, double y) {
   return certain ? 1 : 2;
 }
 
-// Rounds in MXCSR's mode, as the binary64-only path does.
 ravo_c_complex ravo_internal::cr_csqrt_x87(ravo_c_complex z) {
   const auto [x, y] = parts_of(z);
-  return to_c_complex(dispatch<__ravo_internal_cr_csqrt, cr_axis_result, true>(x, y));
+  return to_c_complex(dispatch<__ravo_internal_cr_csqrt, cr_axis_result>(x, y));
 }

@@ -4,12 +4,14 @@
 // (built with FMA, cr_csqrt_dispatch.cpp chooses). Same results and flags
 // as the x87 path, bit for bit.
 //
-// On x86-64 this path follows the rounding mode of the unit that computes
-// it, MXCSR's (fesetround sets it together with the x87 one), and reads it
-// with the flags in one stmxcsr. A call with an SSE exception unmasked runs
-// the general case with every exception masked and raises its flags
-// afterwards (fp_environment.h), so that an exact result traps on nothing;
-// the axis roots raise only inexact, which traps in their own square root.
+// On x86-64 this path follows the x87 rounding mode, as the library does
+// everywhere (the one fegetround reports; fesetround sets both units): it
+// computes in MXCSR's mode when the two agree and every SSE exception is
+// masked, checked with one stmxcsr (which also gives the flags at entry)
+// and one fnstcw. Otherwise the finite cases run in the standard
+// environment, the x87 mode in both units and every exception masked, and
+// raise their flags afterwards (fp_environment.h), so that an exact result
+// traps on nothing.
 #include "../internal/build_guard.h"
 // First, so that an unsupported build stops at its own message.
 #include <cstdint>
@@ -25,23 +27,33 @@
 namespace {
 
 Parts cr_general_masked(double x, double y, std::uint16_t) { return cr_binary64_general(x, y, binary64_status(x, y)); }
+Parts cr_axis_masked(double x, double y, std::uint16_t) { return cr_axis_root<true>(x, y, binary64_rounding); }
 
-// The SSE rounding mode in x87 encoding, for the environment to set.
-inline std::uint16_t standard_cw(std::uint64_t status) {
-  return static_cast<std::uint16_t>(((status & kSseRounding) >> kSseRoundingShift) | kStandardX87);
+// MXCSR as this path needs it: every exception masked and the x87 unit's
+// rounding mode (the library's, the one fegetround reports), which the
+// binary64 operations then round in. One comparison.
+inline bool sse_is_standard(std::uint64_t status, std::uint16_t cw) {
+  const std::uint64_t wanted = kSseMasks | std::uint64_t{static_cast<std::uint16_t>(cw & kRoundingControl)}
+                                                << kSseRoundingShift;
+  return (status & (kSseMasks | kSseRounding)) == wanted;
 }
 
 // Everything but the common case, kept out of the entry: its registers
-// would otherwise be saved and restored on every call.
+// would otherwise be saved and restored on every call. Where MXCSR is not
+// standard, the finite cases run in the standard environment with the x87
+// mode in both units.
 [[gnu::noinline]] ravo_c_complex cr_other_cases(double x, double y) {
-  if (is_general(x, y)) {
-    const std::uint64_t status = binary64_status(x, y);
-    if ((status & kSseMasks) != kSseMasks) [[unlikely]]
-      return to_c_complex(in_standard_environment(standard_cw(status), x, y, cr_general_masked));
-    return to_c_complex(cr_binary64_scaled(x, y, status));
+  if (!is_finite_pair(x, y)) return to_c_complex(special_result(x, y));
+  const std::uint64_t status = binary64_status(x, y);
+  const std::uint16_t cw = x87_control_word();
+  const bool general = is_general(x, y);
+  if (!sse_is_standard(status, cw)) [[unlikely]] {
+    const auto standard = static_cast<std::uint16_t>((cw & kRoundingControl) | kStandardX87);
+    return to_c_complex(general ? in_standard_environment(standard, x, y, cr_general_masked)
+                                : in_standard_environment(standard, x, y, cr_axis_masked));
   }
-  if (is_finite_pair(x, y)) return to_c_complex(cr_axis_root(x, y, binary64_rounding));
-  return to_c_complex(special_result(x, y));
+  if (general) return to_c_complex(cr_binary64_scaled(x, y, status));
+  return to_c_complex(cr_axis_root<true>(x, y, binary64_rounding));
 }
 
 }  // namespace
@@ -51,7 +63,7 @@ ravo_c_complex ravo_internal::cr_csqrt_binary64(ravo_c_complex z) {
   // Arguments that need no scaling are general ones, and the common case.
   if (needs_no_scaling(x, y)) [[likely]] {
     const std::uint64_t status = binary64_status(x, y);
-    if ((status & kSseMasks) == kSseMasks) [[likely]]
+    if (sse_is_standard(status, x87_control_word())) [[likely]]
       return to_c_complex(cr_binary64_unscaled(x, y, status));
   }
   return cr_other_cases(x, y);
