@@ -228,9 +228,11 @@ static PyTypeObject RoundingType = {
               "\n"
               "Sets the mode with fesetround on entry (on x86-64 for both the x87\n"
               "and the SSE unit) and restores the mode found then on exit, also\n"
-              "when the block raises. The mode belongs to the thread: other\n"
-              "threads keep theirs, and everything the thread computes inside the\n"
-              "block (numpy and Python arithmetic included) rounds in that mode.",
+              "when the block raises. The mode belongs to the calling thread:\n"
+              "threads already running keep theirs (one started inside the block\n"
+              "begins with it, as a new thread copies its creator's environment),\n"
+              "and everything the thread computes inside the block, numpy and\n"
+              "Python float arithmetic included, rounds in that mode.",
     .tp_new = rounding_new,
     .tp_repr = rounding_repr,
     .tp_methods = rounding_methods,
