@@ -112,7 +112,7 @@ def main(argv):
     print("|---|---|---|")
     label = {"cr": "ravo_libm.cr_csqrt", "ravo": "ravo_libm.csqrt", "numpy": "numpy.sqrt"}
     for name, e in errors.items():
-        print(f"| {label[name]} | {e[:, 0].max():.4f} / {e[:, 1].max():.4f} | {np.mean((e <= 0.5).all(axis=1)) * 100:.2f} % |")
+        print(f"| {label[name]} | {e[:, 0].max():.5f} / {e[:, 1].max():.5f} | {np.mean((e <= 0.5).all(axis=1)) * 100:.2f} % |")
     if a.plane_csv:
         write_plane(a.plane_csv, z[sample], errors)
 
