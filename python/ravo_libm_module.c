@@ -13,10 +13,9 @@
 #include <Python.h>
 
 #define NPY_NO_DEPRECATED_API NPY_1_7_API_VERSION
+#include <fenv.h>
 #include <numpy/arrayobject.h>
 #include <numpy/ufuncobject.h>
-
-#include <fenv.h>
 #include <string.h>
 
 #include "ravo_libm.h"
@@ -152,7 +151,7 @@ static PyObject *implementation(PyObject *module, PyObject *unused) {
  * found on exit, however the block ends. An instance holds one saved mode,
  * so it cannot be entered again while it is active. */
 typedef struct {
-  PyObject_HEAD
+  PyObject ob_base;
   int mode;
   int saved_mode;
   int active;
@@ -218,21 +217,22 @@ static PyTypeObject RoundingType = {
     PyVarObject_HEAD_INIT(NULL, 0).tp_name = "ravo_libm.rounding",
     .tp_basicsize = sizeof(RoundingObject),
     .tp_flags = Py_TPFLAGS_DEFAULT,
-    .tp_doc = "rounding(mode)\n"
-              "\n"
-              "Context manager for the rounding mode of the calling thread's\n"
-              "floating-point unit: mode is 'nearest', 'down', 'up' or 'zero'.\n"
-              "\n"
-              "    with ravo_libm.rounding('down'):\n"
-              "        w = ravo_libm.cr_csqrt(z)\n"
-              "\n"
-              "Sets the mode with fesetround on entry (on x86-64 for both the x87\n"
-              "and the SSE unit) and restores the mode found then on exit, also\n"
-              "when the block raises. The mode belongs to the calling thread:\n"
-              "threads already running keep theirs (one started inside the block\n"
-              "begins with it, as a new thread copies its creator's environment),\n"
-              "and everything the thread computes inside the block, numpy and\n"
-              "Python float arithmetic included, rounds in that mode.",
+    .tp_doc =
+        "rounding(mode)\n"
+        "\n"
+        "Context manager for the rounding mode of the calling thread's\n"
+        "floating-point unit: mode is 'nearest', 'down', 'up' or 'zero'.\n"
+        "\n"
+        "    with ravo_libm.rounding('down'):\n"
+        "        w = ravo_libm.cr_csqrt(z)\n"
+        "\n"
+        "Sets the mode with fesetround on entry (on x86-64 for both the x87\n"
+        "and the SSE unit) and restores the mode found then on exit, also\n"
+        "when the block raises. The mode belongs to the calling thread:\n"
+        "threads already running keep theirs (one started inside the block\n"
+        "begins with it, as a new thread copies its creator's environment),\n"
+        "and everything the thread computes inside the block, numpy and\n"
+        "Python float arithmetic included, rounds in that mode.",
     .tp_new = rounding_new,
     .tp_repr = rounding_repr,
     .tp_methods = rounding_methods,
@@ -250,19 +250,20 @@ static PyMethodDef module_methods[] = {
 static struct PyModuleDef module_definition = {
     PyModuleDef_HEAD_INIT,
     .m_name = "ravo_libm",
-    .m_doc = "Complex square roots as numpy ufuncs.\n"
-             "\n"
-             "cr_csqrt  correctly rounded in every rounding mode, the same bits on every platform\n"
-             "csqrt     the x87 extended-precision design, within one ulp in round to nearest\n"
-             "rounding  context manager for the calling thread's rounding mode\n"
-             "get_rounding, implementation",
+    .m_doc =
+        "Complex square roots as numpy ufuncs.\n"
+        "\n"
+        "cr_csqrt  correctly rounded in every rounding mode, the same bits on every platform\n"
+        "csqrt     the x87 extended-precision design, within one ulp in round to nearest\n"
+        "rounding  context manager for the calling thread's rounding mode\n"
+        "get_rounding, implementation",
     .m_size = -1,
     .m_methods = module_methods,
 };
 
 static int add_ufunc(PyObject *module, PyUFuncGenericFunction *loops, const char *name, const char *doc) {
-  PyObject *ufunc = PyUFunc_FromFuncAndData(loops, no_loop_data, complex128_to_complex128, 1, 1, 1,
-                                            PyUFunc_None, name, doc, 0);
+  PyObject *ufunc =
+      PyUFunc_FromFuncAndData(loops, no_loop_data, complex128_to_complex128, 1, 1, 1, PyUFunc_None, name, doc, 0);
   if (ufunc == NULL) return -1;
   if (PyModule_AddObject(module, name, ufunc) < 0) {
     Py_DECREF(ufunc);
