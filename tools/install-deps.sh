@@ -7,6 +7,8 @@
 #     libclang-rt-14-dev (sanitizers, fuzzer), gappa (proofs of the kernel's
 #     error bound), python3-matplotlib (accuracy picture), man-db (renders the
 #     manual pages)
+#   Python module and its tests: python3-dev python3-numpy python3-mpmath
+#     python3-hypothesis python3-pytest
 #   benchmarks: libbenchmark-dev
 # With --aarch64, also what cross-building for 64-bit Arm and running the
 # tests under emulation need (tools/cross/aarch64-check.sh):
@@ -15,7 +17,8 @@
 #   libmpfr-dev:arm64 libmpc-dev:arm64
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkgconf libgtest-dev
-          libbenchmark-dev libmpfr-dev libmpc-dev libcli11-dev binutils gappa python3-matplotlib man-db)
+          libbenchmark-dev libmpfr-dev libmpc-dev libcli11-dev binutils gappa python3-matplotlib man-db
+          python3-dev python3-numpy python3-mpmath python3-hypothesis python3-pytest)
 if [[ ${1:-} == --aarch64 ]]; then
   packages+=(g++-aarch64-linux-gnu qemu-user libgtest-dev:arm64 libmpfr-dev:arm64 libmpc-dev:arm64)
 fi

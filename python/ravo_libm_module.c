@@ -1,0 +1,293 @@
+/* ravo_libm for Python: the library's two complex square roots as numpy
+ * ufuncs, and the calling thread's rounding mode as a context manager.
+ *
+ * The module computes nothing itself: each ufunc is one complex128 loop over
+ * a C function of the library, and numpy's default type resolution casts
+ * every other input that converts safely (Python and numpy scalars, integer,
+ * float64, float32 and complex64 arrays) to complex128 on the way in. numpy
+ * clears the floating-point status flags before the loops and reads them
+ * afterwards, so the flags the library raises reach np.errstate as those of
+ * any other ufunc: invalid (a signalling NaN) as a RuntimeWarning by
+ * default, underflow ignored by default. */
+#define PY_SSIZE_T_CLEAN
+#include <Python.h>
+
+#define NPY_NO_DEPRECATED_API NPY_1_7_API_VERSION
+#include <fenv.h>
+#include <numpy/arrayobject.h>
+#include <numpy/ufuncobject.h>
+#include <string.h>
+
+#include "ravo_libm.h"
+
+/* Elements gathered from a strided operand per call of the array function:
+ * 4 KiB on the stack, enough for the array function's vector lanes to run
+ * at full width and few enough calls that their overhead does not show. */
+enum { GATHER_ELEMENTS = 256 };
+
+/* y = cr_csqrt(x). A contiguous operand is handed to cr_csqrt_batch as it
+ * is (in place when numpy passes the same memory for both); a strided one
+ * goes through a stack buffer. Both give cr_csqrt_scalar's bits and the
+ * union of its flags, whatever the strides. */
+static void cr_csqrt_loop(char **args, const npy_intp *dimensions, const npy_intp *steps, void *data) {
+  (void)data;
+  const npy_intp n = dimensions[0];
+  const npy_intp in_step = steps[0], out_step = steps[1];
+  char *in = args[0], *out = args[1];
+  const npy_intp element = (npy_intp)sizeof(ravo_c_complex);
+  if (in_step == element && out_step == element) {
+    cr_csqrt_batch((size_t)n, (const ravo_c_complex *)in, (ravo_c_complex *)out);
+    return;
+  }
+  ravo_c_complex buffer[GATHER_ELEMENTS];
+  for (npy_intp start = 0; start < n; start += GATHER_ELEMENTS) {
+    const npy_intp m = n - start < GATHER_ELEMENTS ? n - start : GATHER_ELEMENTS;
+    const ravo_c_complex *src = (const ravo_c_complex *)in;
+    if (in_step != element) {
+      for (npy_intp i = 0; i < m; ++i) memcpy(&buffer[i], in + i * in_step, sizeof buffer[i]);
+      src = buffer;
+    }
+    ravo_c_complex *dst = out_step == element ? (ravo_c_complex *)out : buffer;
+    cr_csqrt_batch((size_t)m, src, dst);
+    if (dst == buffer) {
+      for (npy_intp i = 0; i < m; ++i) memcpy(out + i * out_step, &buffer[i], sizeof buffer[i]);
+    }
+    in += m * in_step;
+    out += m * out_step;
+  }
+}
+
+static void csqrt_loop(char **args, const npy_intp *dimensions, const npy_intp *steps, void *data) {
+  (void)data;
+  const npy_intp n = dimensions[0];
+  char *in = args[0], *out = args[1];
+  for (npy_intp i = 0; i < n; ++i, in += steps[0], out += steps[1]) {
+    ravo_c_complex z;
+    memcpy(&z, in, sizeof z);
+    const ravo_c_complex w = csqrt_scalar(z);
+    memcpy(out, &w, sizeof w);
+  }
+}
+
+static PyUFuncGenericFunction cr_csqrt_loops[] = {cr_csqrt_loop};
+static PyUFuncGenericFunction csqrt_loops[] = {csqrt_loop};
+static void *no_loop_data[] = {NULL};
+static char complex128_to_complex128[] = {NPY_CDOUBLE, NPY_CDOUBLE};
+
+static const char cr_csqrt_doc[] =
+    "Principal square root, correctly rounded, element-wise.\n"
+    "\n"
+    "Each part of the result is the exact square root's part rounded once to\n"
+    "float64 in the calling thread's rounding mode (all four modes, subnormals\n"
+    "included), so the bits are the same on every platform. The real part is\n"
+    "+0 or positive, the imaginary part has the sign of Im z (zeros included);\n"
+    "infinities and NaNs give the special values of ISO C Annex G. Inputs are\n"
+    "cast to complex128 (real input as x + 0j, complex64 widened).\n"
+    "\n"
+    "Floating-point flags, seen through np.errstate: invalid only for a\n"
+    "signalling NaN part, underflow exactly when a part is inexact and tiny;\n"
+    "never overflow or divide-by-zero.\n"
+    "\n"
+    "Contiguous data goes to the library's array function cr_csqrt_batch in\n"
+    "one call; strided data in blocks of 256 elements.";
+
+static const char csqrt_doc[] =
+    "Principal square root in x87 extended precision, element-wise.\n"
+    "\n"
+    "The library's csqrt_scalar: in round to nearest each part is within one\n"
+    "ulp of the exact root and almost always correctly rounded (not always:\n"
+    "the result is rounded twice, to extended and then to float64); in the\n"
+    "upward and downward modes a part may be rounded against the mode, less\n"
+    "than one ulp from the exact root. Special values, signs and flags as for\n"
+    "cr_csqrt, except that underflow is raised whenever a part is subnormal.\n"
+    "Use cr_csqrt for results that are correctly rounded in every mode.";
+
+/* The four rounding modes by name, in both directions. */
+static const struct {
+  const char *name;
+  int mode;
+} rounding_modes[] = {
+    {"nearest", FE_TONEAREST},
+    {"down", FE_DOWNWARD},
+    {"up", FE_UPWARD},
+    {"zero", FE_TOWARDZERO},
+};
+enum { ROUNDING_MODE_COUNT = sizeof rounding_modes / sizeof rounding_modes[0] };
+
+static int rounding_mode_from_name(PyObject *name) {
+  const char *text = PyUnicode_Check(name) ? PyUnicode_AsUTF8(name) : NULL;
+  if (text != NULL) {
+    for (int i = 0; i < ROUNDING_MODE_COUNT; ++i) {
+      if (strcmp(text, rounding_modes[i].name) == 0) return rounding_modes[i].mode;
+    }
+  }
+  if (!PyErr_Occurred()) {
+    PyErr_Format(PyExc_ValueError, "rounding mode must be 'nearest', 'down', 'up' or 'zero', not %R", name);
+  }
+  return -1;
+}
+
+static PyObject *rounding_mode_name(int mode) {
+  for (int i = 0; i < ROUNDING_MODE_COUNT; ++i) {
+    if (rounding_modes[i].mode == mode) return PyUnicode_FromString(rounding_modes[i].name);
+  }
+  PyErr_Format(PyExc_RuntimeError, "fegetround() returned an unknown mode %d", mode);
+  return NULL;
+}
+
+static PyObject *get_rounding(PyObject *module, PyObject *unused) {
+  (void)module;
+  (void)unused;
+  return rounding_mode_name(fegetround());
+}
+
+static PyObject *implementation(PyObject *module, PyObject *unused) {
+  (void)module;
+  (void)unused;
+  return PyUnicode_FromString(cr_csqrt_implementation());
+}
+
+/* with rounding("down"): ... sets the mode on entry and puts back the one it
+ * found on exit, however the block ends. An instance holds one saved mode,
+ * so it cannot be entered again while it is active. */
+typedef struct {
+  PyObject ob_base;
+  int mode;
+  int saved_mode;
+  int active;
+} RoundingObject;
+
+static PyObject *rounding_new(PyTypeObject *type, PyObject *args, PyObject *kwargs) {
+  static char *keywords[] = {"mode", NULL};
+  PyObject *name;
+  if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O:rounding", keywords, &name)) return NULL;
+  const int mode = rounding_mode_from_name(name);
+  if (mode < 0) return NULL;
+  RoundingObject *self = (RoundingObject *)type->tp_alloc(type, 0);
+  if (self == NULL) return NULL;
+  self->mode = mode;
+  self->active = 0;
+  return (PyObject *)self;
+}
+
+static PyObject *rounding_enter(PyObject *object, PyObject *unused) {
+  (void)unused;
+  RoundingObject *self = (RoundingObject *)object;
+  if (self->active) {
+    PyErr_SetString(PyExc_RuntimeError, "this rounding context is already active");
+    return NULL;
+  }
+  self->saved_mode = fegetround();
+  if (fesetround(self->mode) != 0) {
+    PyErr_SetString(PyExc_OSError, "fesetround failed");
+    return NULL;
+  }
+  self->active = 1;
+  return rounding_mode_name(self->mode);
+}
+
+static PyObject *rounding_exit(PyObject *object, PyObject *args) {
+  (void)args;
+  RoundingObject *self = (RoundingObject *)object;
+  if (self->active) {
+    self->active = 0;
+    if (fesetround(self->saved_mode) != 0) {
+      PyErr_SetString(PyExc_OSError, "fesetround failed");
+      return NULL;
+    }
+  }
+  Py_RETURN_FALSE; /* an exception raised in the block goes on */
+}
+
+static PyObject *rounding_repr(PyObject *object) {
+  PyObject *name = rounding_mode_name(((RoundingObject *)object)->mode);
+  if (name == NULL) return NULL;
+  PyObject *text = PyUnicode_FromFormat("ravo_libm.rounding(%R)", name);
+  Py_DECREF(name);
+  return text;
+}
+
+static PyMethodDef rounding_methods[] = {
+    {"__enter__", rounding_enter, METH_NOARGS, "Sets the mode; returns its name."},
+    {"__exit__", rounding_exit, METH_VARARGS, "Restores the mode found on entry."},
+    {NULL, NULL, 0, NULL},
+};
+
+static PyTypeObject RoundingType = {
+    PyVarObject_HEAD_INIT(NULL, 0).tp_name = "ravo_libm.rounding",
+    .tp_basicsize = sizeof(RoundingObject),
+    .tp_flags = Py_TPFLAGS_DEFAULT,
+    .tp_doc =
+        "rounding(mode)\n"
+        "\n"
+        "Context manager for the rounding mode of the calling thread's\n"
+        "floating-point unit: mode is 'nearest', 'down', 'up' or 'zero'.\n"
+        "\n"
+        "    with ravo_libm.rounding('down'):\n"
+        "        w = ravo_libm.cr_csqrt(z)\n"
+        "\n"
+        "Sets the mode with fesetround on entry (on x86-64 for both the x87\n"
+        "and the SSE unit) and restores the mode found then on exit, also\n"
+        "when the block raises. The mode belongs to the calling thread:\n"
+        "threads already running keep theirs (one started inside the block\n"
+        "begins with it, as a new thread copies its creator's environment),\n"
+        "and everything the thread computes inside the block, numpy and\n"
+        "Python float arithmetic included, rounds in that mode.",
+    .tp_new = rounding_new,
+    .tp_repr = rounding_repr,
+    .tp_methods = rounding_methods,
+};
+
+static PyMethodDef module_methods[] = {
+    {"get_rounding", get_rounding, METH_NOARGS,
+     "get_rounding()\n\nThe calling thread's rounding mode: 'nearest', 'down', 'up' or 'zero'."},
+    {"implementation", implementation, METH_NOARGS,
+     "implementation()\n\nWhich of the library's paths computes cr_csqrt in this process:\n"
+     "'x87', 'binary64-fma' or 'binary64' (the same bits and flags, different speed)."},
+    {NULL, NULL, 0, NULL},
+};
+
+static struct PyModuleDef module_definition = {
+    PyModuleDef_HEAD_INIT,
+    .m_name = "ravo_libm",
+    .m_doc =
+        "Complex square roots as numpy ufuncs.\n"
+        "\n"
+        "cr_csqrt  correctly rounded in every rounding mode, the same bits on every platform\n"
+        "csqrt     the x87 extended-precision design, within one ulp in round to nearest\n"
+        "rounding  context manager for the calling thread's rounding mode\n"
+        "get_rounding, implementation",
+    .m_size = -1,
+    .m_methods = module_methods,
+};
+
+static int add_ufunc(PyObject *module, PyUFuncGenericFunction *loops, const char *name, const char *doc) {
+  PyObject *ufunc =
+      PyUFunc_FromFuncAndData(loops, no_loop_data, complex128_to_complex128, 1, 1, 1, PyUFunc_None, name, doc, 0);
+  if (ufunc == NULL) return -1;
+  if (PyModule_AddObject(module, name, ufunc) < 0) {
+    Py_DECREF(ufunc);
+    return -1;
+  }
+  return 0;
+}
+
+PyMODINIT_FUNC PyInit_ravo_libm(void) {
+  import_array();
+  import_umath();
+  if (PyType_Ready(&RoundingType) < 0) return NULL;
+  PyObject *module = PyModule_Create(&module_definition);
+  if (module == NULL) return NULL;
+  Py_INCREF(&RoundingType);
+  if (PyModule_AddObject(module, "rounding", (PyObject *)&RoundingType) < 0) {
+    Py_DECREF(&RoundingType);
+    Py_DECREF(module);
+    return NULL;
+  }
+  if (add_ufunc(module, cr_csqrt_loops, "cr_csqrt", cr_csqrt_doc) < 0 ||
+      add_ufunc(module, csqrt_loops, "csqrt", csqrt_doc) < 0) {
+    Py_DECREF(module);
+    return NULL;
+  }
+  return module;
+}
