@@ -1,16 +1,17 @@
-// cr_csqrt_batch's vector lanes: the binary64-only path's unscaled fast
-// path, lane by lane, in one source for every vector target. Each target's
+// cr_csqrt_batch's vector lanes: the binary64-only path's scaled fast path,
+// lane by lane, in one source for every vector target. Each target's
 // file includes this under its own compiler options, which decide the width:
 // 8 lanes with AVX-512, 4 with AVX2 and FMA, 2 with NEON. The kernel is
 // binary64_kernel.h's root_core, the same source as the scalar path, so its
 // error bound and its no-underflow bound hold in every lane.
 //
-// A lane is finished here when both parts of its argument lie within
-// 2^+-120 (the unscaled range: finite, non-zero, no subnormal) and both
-// parts' roundings are certain; then each part is one addition of its
-// signed double-double value, correctly rounded and inexact. Every other
-// lane keeps its argument in the output and is listed for the scalar path:
-// specials, axes, arguments that need scaling, and uncertain roundings.
+// A lane is finished here when both parts of its argument are normal
+// (finite, non-zero, no subnormal), its small part is clear of the
+// subnormal range, and both parts' roundings are certain; then each part is
+// one addition of its signed double-double value, correctly rounded and
+// inexact, scaled back exactly. Every other lane keeps its argument in the
+// output and is listed for the scalar path: specials, axes, subnormal
+// parts, tiny results and uncertain roundings.
 // Those lanes compute on 1 + 1i instead of their argument, so nothing but
 // inexact is raised by the vector work, which the caller then sets itself.
 #ifndef RAVO_BATCH_LANES_H
@@ -40,6 +41,7 @@ namespace {
 constexpr int kLanes = RAVO_BATCH_LANES;
 typedef double LaneDouble __attribute__((vector_size(8 * kLanes)));
 typedef std::int64_t LaneMask __attribute__((vector_size(8 * kLanes)));  // all ones or all zeros per lane
+typedef std::uint64_t LaneBits __attribute__((vector_size(8 * kLanes)));  // shifts are logical: AVX2 has no 64-bit arithmetic one
 
 // The root and the fused residual c - a*b: one instruction each.
 template <>
@@ -119,12 +121,9 @@ inline void store_complex(double* p, LanePair w) {
 #undef RAVO_LOW
 #undef RAVO_HIGH
 
-// Both parts' biased exponents in [1023 - 120, 1023 + 120]: what
-// needs_no_scaling accepts, from the bits, so that no lane raises anything.
-inline LaneMask in_unscaled_range(LaneMask bits) {
-  const LaneMask e = (bits >> 52) & 0x7FF;
-  return (e >= 1023 - 120) & (e <= 1023 + 120);
-}
+// A part's biased exponent, read from the bits, so that no lane raises
+// anything.
+inline LaneMask biased_exponent(LaneMask bits) { return (LaneMask)(((LaneBits)bits >> 52) & 0x7FF); }
 
 // The rounding test of binary64_kernel.h in floating point: lo in quarters
 // of hi's last place (w, exact: a power-of-two scaling, |w| < 64), and its
@@ -156,21 +155,66 @@ inline LaneDouble signed_sum(DoubleDoubleOf<LaneDouble> v, LaneMask sign) {
 // The lanes of the kLanes values at x (interleaved re, im), written to y:
 // the root of each lane finished here, the argument itself for the others.
 // Returns a bit per lane that the scalar path must finish.
+// The kernel's operands for the lanes, their parts' scales, and which
+// lanes they are meant for.
+struct LaneOperands {
+  LaneDouble x, y, n;
+  LaneMask big_scale, small_scale, taken;
+};
+
+// Every lane within 2^+-120 (needs_no_scaling): the operands as they are.
+inline LaneOperands unscaled_operands(LaneMask x_bits, LaneMask y_bits) {
+  constexpr std::int64_t kMagnitude = ~(std::int64_t{1} << 63);
+  const LaneDouble ay = (LaneDouble)(y_bits & kMagnitude);
+  return {(LaneDouble)(x_bits & kMagnitude), ay, ay, LaneMask{}, LaneMask{}, ~LaneMask{}};
+}
+
+// Lanes with both parts normal (finite, non-zero, no subnormal), as
+// binary64_root scales them, from the bits: k = floor(max exponent / 2),
+// X = |x| 4^-k and Y = |y| 4^-k (the larger in [1, 4), the smaller 0 below
+// 2^-300), N = y's significand; t = T 2^k, q = Q 2^(ey - k).
+inline LaneOperands scaled_operands(LaneMask x_bits, LaneMask y_bits) {
+  constexpr std::int64_t kMagnitude = ~(std::int64_t{1} << 63), kFraction = (std::int64_t{1} << 52) - 1;
+  const LaneMask ex = biased_exponent(x_bits), ey = biased_exponent(y_bits);
+  const LaneMask taken = (ex >= 1) & (ex <= 2046) & (ey >= 1) & (ey <= 2046);
+  const LaneMask x_larger = ex > ey;
+  const LaneMask e_max = (x_larger & ex) | (~x_larger & ey);
+  const LaneMask k = (LaneMask)((LaneBits)(e_max - 1023 + 2048) >> 1) - 1024;  // floor, by a logical shift
+  const auto scaled = [&](LaneMask bits, LaneMask e) {
+    const LaneMask kept = (e - 1023 - (k + k)) >= -300;
+    return (LaneDouble)(kept & (LaneMask)((LaneBits)(bits & kMagnitude) - ((LaneBits)k << 53)));
+  };
+  const LaneDouble one = LaneDouble{} + 1.0;
+  return {select(taken, scaled(x_bits, ex), one), select(taken, scaled(y_bits, ey), one),
+          select(taken, (LaneDouble)((y_bits & kFraction) | (std::int64_t{1023} << 52)), one), k, ey - 1023 - k,
+          taken};
+}
+
+// v with scale added to its exponent field: exact for normal v and result.
+inline LaneDouble times_power_of_two(LaneDouble v, LaneMask scale) {
+  return (LaneDouble)((LaneBits)v + ((LaneBits)scale << 52));
+}
+
 inline unsigned root_lanes(const double* x, double* y) {
   const LanePair z = load_complex(x);
   const LaneMask x_bits = (LaneMask)z.re, y_bits = (LaneMask)z.im;
-  constexpr std::int64_t kSign = std::int64_t{1} << 63;
-  const LaneMask unscaled = in_unscaled_range(x_bits) & in_unscaled_range(y_bits);
-  const LaneDouble one = LaneDouble{} + 1.0;
-  const LaneDouble ax = select(unscaled, (LaneDouble)(x_bits & ~kSign), one);
-  const LaneDouble ay = select(unscaled, (LaneDouble)(y_bits & ~kSign), one);
-  const RootPairOf<LaneDouble> root = root_core(ax, ay, ay);
-  const LaneMask done = unscaled & rounding_is_certain(root.big) & rounding_is_certain(root.small);
+  // The common case takes the operands as they are, without the scaling's
+  // integer steps; a vector with any other lane takes them all scaled.
+  const LaneMask ex = biased_exponent(x_bits), ey = biased_exponent(y_bits);
+  const LaneMask unscaled = (ex >= 1023 - 120) & (ex <= 1023 + 120) & (ey >= 1023 - 120) & (ey <= 1023 + 120);
+  const LaneOperands op = lane_bits(unscaled) == (1u << kLanes) - 1 ? unscaled_operands(x_bits, y_bits)
+                                                                    : scaled_operands(x_bits, y_bits);
+  const RootPairOf<LaneDouble> root = root_core(op.x, op.y, op.n);
+  // The small part at least 2^-1021 after scaling: normal, and not tiny by
+  // any tininess rule (is_clear_of_underflow; always so unscaled).
+  const LaneMask clear = biased_exponent((LaneMask)root.small.hi) + op.small_scale > 2;
+  const LaneMask done = op.taken & clear & rounding_is_certain(root.big) & rounding_is_certain(root.small);
   // For x < 0 the big part is the imaginary one and takes y's sign; for
   // x > 0 the small one does.
-  const LaneMask x_negative = x_bits >> 63, y_sign = y_bits & kSign;
-  const LaneDouble t = signed_sum(root.big, y_sign & x_negative);
-  const LaneDouble q = signed_sum(root.small, y_sign & ~x_negative);
+  constexpr std::int64_t kSign = std::int64_t{1} << 63;
+  const LaneMask x_negative = x_bits < 0, y_sign = y_bits & kSign;
+  const LaneDouble t = times_power_of_two(signed_sum(root.big, y_sign & x_negative), op.big_scale);
+  const LaneDouble q = times_power_of_two(signed_sum(root.small, y_sign & ~x_negative), op.small_scale);
   store_complex(y, {select(done, select(x_negative, q, t), z.re), select(done, select(x_negative, t, q), z.im)});
   return ~lane_bits(done) & ((1u << kLanes) - 1);
 }
