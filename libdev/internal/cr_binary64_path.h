@@ -61,18 +61,6 @@ inline Parts cr_binary64_general(double x, double y, std::uint64_t status) {
   return cr_binary64_scaled(x, y, status);
 }
 
-// Which path a general argument takes: 0 the fast path, 1 the slow path
-// without an exact decision, 2 with one. Raises flags like the call.
-inline int cr_binary64_path(double x, double y) {
-  if (needs_no_scaling(x, y)) {
-    const RootPair root = unscaled_root(x, y);
-    if (both_roundings_are_certain(root.big, root.small)) return 0;
-  } else if (is_certain(binary64_root(x, y))) {
-    return 0;
-  }
-  return ravo_internal::cr_binary64_decides(x, y) ? 2 : 1;
-}
-
 #if !defined(__x86_64__)
 // The whole of cr_csqrt_scalar on targets without the x87 unit: no
 // environment to check; the rounding mode is the binary64 unit's.

@@ -47,12 +47,6 @@ inline std::uint16_t x87_control_word() {
   return cw;
 }
 
-inline std::uint32_t sse_control_word() {
-  std::uint32_t mxcsr;
-  asm volatile("stmxcsr %0" : "=m"(mxcsr));
-  return mxcsr;
-}
-
 // The x87 kernels' environment, in one comparison (in 32 bits: a 16-bit
 // immediate would cost a length-changing prefix).
 inline bool x87_is_standard(std::uint16_t cw) { return (~std::uint32_t{cw} & kStandardX87) == 0; }
