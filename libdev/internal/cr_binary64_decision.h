@@ -43,23 +43,16 @@ struct PartPlacement {
 };
 
 inline PartPlacement place_part(DoubleDouble v, int scale) {
-  __extension__ typedef __int128 i128;
   const int hi_exponent = biased_exponent(v.hi) - 1023 + scale;
   const int unit = hi_exponent - 54 > -1077 ? hi_exponent - 54 : -1077;
   // v / 2^unit with 40 more bits (below 2^102 with lo's share), from the
   // patterns of hi and lo: no arithmetic that could raise a flag.
   // Truncations err by less than 2^-40.
   const auto in_units = [&](double d) -> i128 {
-    const std::uint64_t b = bits_of(d);
-    int biased = static_cast<int>((b >> 52) & 0x7FF);
-    std::uint64_t m = b & kFractionBits;
-    if (biased == 0)
-      biased = 1;
-    else
-      m |= std::uint64_t{1} << 52;
-    const int shift = biased - 1075 + scale - unit + kFractionBitsOfUnit;  // at most 48
+    const auto [m, exponent] = fields_of(d);
+    const int shift = exponent + scale - unit + kFractionBitsOfUnit;  // at most 48
     const i128 f = shift >= 0 ? static_cast<i128>(m) << shift : (shift > -64 ? static_cast<i128>(m >> -shift) : 0);
-    return b >> 63 ? -f : f;
+    return sign_bit(d) ? -f : f;
   };
   const i128 fixed = in_units(v.hi) + in_units(v.lo);
   const auto b = static_cast<std::uint64_t>((fixed + (i128{1} << (kFractionBitsOfUnit - 1))) >> kFractionBitsOfUnit);

@@ -38,7 +38,7 @@ inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
     return std::bit_cast<Parts>(ravo_internal::cr_binary64_settle(x, y, status));
   const PartSigns signs = part_signs(x, y);
   const double t = signed_rounding(root.big, signs.big), q = signed_rounding(root.small, signs.small);
-  if (bits_of(x) >> 63) return {q, t};
+  if (sign_bit(x)) return {q, t};
   return {t, q};
 }
 
@@ -51,7 +51,7 @@ inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
   const PartSigns signs = part_signs(x, y);
   const double t = times_power_of_two(signed_rounding(root.big, signs.big), root.big_scale);
   const double q = times_power_of_two(signed_rounding(root.small, signs.small), root.small_scale);
-  if (bits_of(x) >> 63) return {q, t};
+  if (sign_bit(x)) return {q, t};
   return {t, q};
 }
 

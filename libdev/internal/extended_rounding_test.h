@@ -28,12 +28,10 @@
 #ifndef RAVO_EXTENDED_ROUNDING_TEST_H
 #define RAVO_EXTENDED_ROUNDING_TEST_H
 
-#include <bit>
 #include <cstdint>
-#include <cstring>
 
 #include "extended_kernel.h"
-#include "fp_environment.h"
+#include "fp_bits.h"
 
 namespace {
 
@@ -44,23 +42,7 @@ struct Margins {
 constexpr Margins kNearestMargins{2, 3};
 constexpr Margins kDirectedMargins{5, 7};
 
-inline bool is_nearest(std::uint16_t cw) { return (cw & kRoundingControl) == 0; }
-
-// An extended value v > 0 as significand * 2^(exponent - 63).
-struct ExtendedFields {
-  std::uint64_t significand;
-  int exponent;
-};
-
-inline ExtendedFields extended_fields(long double v) {
-  unsigned char bytes[sizeof v];
-  std::memcpy(bytes, &v, sizeof v);
-  std::uint64_t significand;
-  std::uint16_t sign_exponent;
-  std::memcpy(&significand, bytes, 8);
-  std::memcpy(&sign_exponent, bytes + 8, 2);
-  return {significand, (sign_exponent & 0x7FFF) - 16383};
-}
+inline bool is_nearest(std::uint16_t cw) { return x87_rounding(cw) == kToNearest; }
 
 // Bits of the significand below the test grid's unit, or more than 64 when
 // the value is below 2^-1076 and nowhere near a boundary (0 < v < 2^-1075
@@ -104,22 +86,19 @@ constexpr QuickTest quick_test(bool nearest) {
   const std::uint32_t grid_mask = (1u << (kBitsBelowBinary64 - nearest)) - 1;
   return {lanes(m.big, m.small), lanes(grid_mask, grid_mask), lanes(2 * m.big + 1, 2 * m.small + 1)};
 }
-// Indexed by the x87 rounding control: nearest, down, up, toward zero.
+// Indexed by the rounding mode.
 constexpr QuickTest kQuickTests[4] = {quick_test(true), quick_test(false), quick_test(false), quick_test(false)};
 
 // The low 16 bits of each value's significand, one per 16-bit lane.
 inline std::uint32_t low_significand_bits(long double a, long double b) {
-  std::uint16_t low_a, low_b;
-  std::memcpy(&low_a, &a, sizeof low_a);
-  std::memcpy(&low_b, &b, sizeof low_b);
-  return low_a | std::uint32_t{low_b} << 16;
+  return extended_low_bits(a) | std::uint32_t{extended_low_bits(b)} << 16;
 }
 
 // True when both lanes keep more than their margin from the grid:
 // ((low + margin) mod grid) > 2 margin in each lane, compared without
 // borrows crossing lanes (bit 15 of each lane is set before subtracting).
 inline bool quick_roundings_are_certain(std::uint32_t low_bits, std::uint16_t cw) {
-  const QuickTest& test = kQuickTests[(cw & kRoundingControl) >> 10];
+  const QuickTest& test = kQuickTests[x87_rounding(cw)];
   constexpr std::uint32_t kBorrowGuards = lanes(0x8000, 0x8000);
   const std::uint32_t offsets = (low_bits + test.tolerance) & test.grid_mask;
   return (((offsets | kBorrowGuards) - test.threshold) & kBorrowGuards) == kBorrowGuards;
@@ -132,11 +111,9 @@ inline bool quick_roundings_are_certain(std::uint32_t low_bits, std::uint16_t cw
 // and takes y's sign by a product with a selected ±1. No branches: the
 // signs are random.
 inline ExtendedRoot signed_root(double x, double y) {
-  const std::uint64_t x_bits = std::bit_cast<std::uint64_t>(x), y_bits = std::bit_cast<std::uint64_t>(y);
-  const std::uint64_t x_negative = x_bits >> 63, y_negative = y_bits >> 63;
-  const ExtendedRoot root = extended_root(x, std::bit_cast<double>(y_bits & ~(x_negative << 63)));
-  static constexpr float kSign[2] = {1.0f, -1.0f};
-  return {root.big * kSign[x_negative & y_negative], root.small};
+  const std::uint64_t x_negative = sign_bit(x), y_negative = sign_bit(y);
+  const ExtendedRoot root = extended_root(x, from_bits(bits_of(y) & ~(x_negative << 63)));
+  return {root.big * sign_factor(x_negative & y_negative), root.small};
 }
 
 }  // namespace

@@ -28,7 +28,7 @@
 #include "../internal/cr_binary64_decision.h"
 #include "../internal/cr_exact_decision.h"
 #include "../internal/flag_operations.h"
-#include "../internal/root_in_mode.h"
+#include "../internal/fp_bits.h"
 
 namespace {
 
@@ -39,11 +39,12 @@ struct Rounded {
   bool inexact, underflow;
 };
 
-// w 2^p for 0 < w < 2^58, rounded to binary64: to nearest (rounding 0),
-// toward zero (1 or 3) or away from zero (2); ties never occur here.
+// w 2^p for 0 < w < 2^58, rounded to binary64 in the magnitude's mode: to
+// nearest, toward zero (down or toward zero) or away from zero (up); ties
+// never occur here.
 // Underflow when inexact and tiny: w 2^p rounded to 53 bits with an
 // unbounded exponent is below 2^-1022.
-Rounded round_scaled(std::uint64_t w, int p, unsigned rounding) {
+Rounded round_scaled(std::uint64_t w, int p, RoundingMode rounding) {
   const int length = 64 - __builtin_clzll(w);
   const int e = p + length - 1;  // w 2^p in [2^e, 2^(e+1))
   // The significand kept to `kept` bits (at most 0: only the carry is left).
@@ -54,9 +55,9 @@ Rounded round_scaled(std::uint64_t w, int p, unsigned rounding) {
   const auto round_to = [&](int kept) -> Significand {
     const int drop = length - kept;
     if (drop <= 0) return {w << -drop, false};
-    if (drop > 60) return {rounding == 2, true};  // below half the kept unit
+    if (drop > 60) return {rounding == kUpward, true};  // below half the kept unit
     const std::uint64_t rest = w & ((std::uint64_t{1} << drop) - 1), half = std::uint64_t{1} << (drop - 1);
-    const bool up = rest != 0 && (rounding == 2 || (rounding == 0 && rest > half));
+    const bool up = rest != 0 && (rounding == kUpward || (rounding == kToNearest && rest > half));
     return {(w >> drop) + up, rest != 0};
   };
   if (e >= -1022) {
@@ -75,7 +76,7 @@ struct Settled {
 };
 
 // A part sign (v.hi + v.lo) 2^scale, v approximating its magnitude.
-Settled settle(RootPart part, double x, double y, DoubleDouble v, int scale, std::uint64_t sign, unsigned rounding) {
+Settled settle(RootPart part, double x, double y, DoubleDouble v, int scale, std::uint64_t sign, RoundingMode rounding) {
   if (settles_as_fast_path(v, scale))
     return {times_power_of_two(signed_rounding(v, sign ? -1.0 : 1.0), scale), true, false};
   const auto [b, unit, certain_side] = place_part(v, scale);
@@ -85,7 +86,7 @@ Settled settle(RootPart part, double x, double y, DoubleDouble v, int scale, std
     const int zeros = __builtin_ctzll(b);
     side = ravo_internal::exact_part_vs(part, x, y, b >> zeros, unit + zeros);
   }
-  const unsigned magnitude_rounding = sign ? mirrored_rounding(rounding) : rounding;
+  const RoundingMode magnitude_rounding = sign ? mirrored_rounding(rounding) : rounding;
   const Rounded r = side == 0 ? round_scaled(b, unit, magnitude_rounding)
                               : round_scaled(2 * b + static_cast<std::uint64_t>(side), unit - 1, magnitude_rounding);
   return {from_bits(r.bits | sign), r.inexact, r.underflow};
@@ -97,9 +98,9 @@ namespace ravo_internal {
 
 SettledRoot cr_binary64_settle(double x, double y, std::uint64_t status_at_entry) {
   const Binary64Root root = binary64_root(x, y);
-  const unsigned rounding = binary64_rounding();
+  const RoundingMode rounding = binary64_rounding();
   const std::uint64_t y_sign = bits_of(y) & kSignBit;
-  const bool x_negative = bits_of(x) >> 63;
+  const bool x_negative = sign_bit(x);
   // For x < 0 the big part is the imaginary one, else the small part.
   const std::uint64_t big_sign = x_negative ? y_sign : 0, small_sign = x_negative ? 0 : y_sign;
   const Settled t = settle(RootPart::big, x, y, root.big, root.big_scale, big_sign, rounding);

@@ -34,7 +34,6 @@
 namespace {
 
 using ravo_internal::RootPart;
-__extension__ typedef unsigned __int128 u128;
 
 constexpr std::uint16_t kUnderflowFlag = 0x10, kInexactFlag = 0x20;  // x87 status word
 
@@ -62,22 +61,11 @@ Decided decide(RootPart part, double x, double y, long double v, bool nearest) {
   const int k_exponent = b.exponent - 63 + shift;
   const int side = ravo_internal::exact_part_vs(part, x, y, k, k_exponent);
 
-  // b and the nudge built from their bits: exact, no flags.
-  const auto power_of_two = [](int e) {
-    const std::uint64_t significand = std::uint64_t{1} << 63;
-    const std::uint16_t sign_exponent = static_cast<std::uint16_t>(e + 16383);
-    long double p = 0;
-    unsigned char bytes[sizeof p] = {};
-    std::memcpy(bytes, &significand, 8);
-    std::memcpy(bytes + 8, &sign_exponent, 2);
-    std::memcpy(&p, bytes, sizeof p);
-    return p;
-  };
-  const long double grid_point = static_cast<long double>(k) * power_of_two(k_exponent);
+  const long double grid_point = static_cast<long double>(k) * extended_power_of_two(k_exponent);
   // A part on the grid is a binary64 number: neither t nor q is ever a
   // midpoint (with b a midpoint, y = 2 b sqrt(b^2 -/+ |x|) would need a 54th
   // bit, or for a subnormal b a bit of x below 2^-1074).
-  return {side == 0 ? grid_point : grid_point + side * power_of_two(b.exponent - 62), side == 0};
+  return {side == 0 ? grid_point : grid_point + side * extended_power_of_two(b.exponent - 62), side == 0};
 }
 
 // Puts the x87 status flags back as they were on entry; modes and the rest
@@ -109,7 +97,7 @@ inline double round_part(long double signed_value) { return static_cast<double>(
   const bool both_exact = b.exact && s.exact, maybe_tiny = small < 0x1p-1021L;
   if ((both_exact && !(status_at_entry & kInexactFlag)) || (maybe_tiny && !(status_at_entry & kUnderflowFlag)))
     restore_x87_flags(status_at_entry);
-  const bool x_negative = high_word(x) >> 31, y_negative = high_word(y) >> 31;
+  const bool x_negative = sign_bit(x), y_negative = sign_bit(y);
   const long double re = x_negative ? s.value : b.value;
   const long double im = x_negative ? b.value : s.value;
   return {round_part(re), round_part(y_negative ? -im : im)};
@@ -127,7 +115,7 @@ inline Parts __ravo_internal_cr_csqrt(double x, double y, std::uint16_t cw) {
     return decide_rounding(x, y, is_nearest(cw), status_at_entry, root.big, root.small);
   // A branch on x's sign, known long before the kernel ends, so that a
   // misprediction discards little; a select would lengthen the latency.
-  if (high_word(x) >> 31) return {q, t};
+  if (sign_bit(x)) return {q, t};
   return {t, q};
 }
 

@@ -9,6 +9,7 @@
 
 #if defined(__x86_64__)
 #include "../../libdev/internal/extended_rounding_test.h"
+#include "../../libdev/internal/fp_environment.h"
 
 namespace {
 
