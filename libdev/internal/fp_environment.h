@@ -47,8 +47,8 @@ inline std::uint16_t x87_control_word() {
   return cw;
 }
 
-// The x87 kernels' environment, in one comparison (in 32 bits: a 16-bit
-// immediate would cost a length-changing prefix).
+// The x87 kernels' environment, in one comparison (in 32 bits, the shorter
+// encoding).
 inline bool x87_is_standard(std::uint16_t cw) { return (~std::uint32_t{cw} & kStandardX87) == 0; }
 
 // What fnstenv stores in 64-bit mode (28 bytes).

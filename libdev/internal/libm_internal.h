@@ -27,8 +27,10 @@ constexpr std::int32_t __libm_internal_isninf(double x) { return high_word(x) ==
 
 constexpr std::int32_t __libm_internal_ispinf(double x) { return high_word(x) == 0x7FF00000u && low_word(x) == 0; }
 
+// x is -0 (+0 is not).
 constexpr std::int32_t __libm_internal_isnegzero(double x) { return high_word(x) == 0x80000000u && low_word(x) == 0; }
 
+// +0, -0, +inf and -inf, the values fixed results are copied from.
 constexpr double ZEROA = from_bits(0x0000000000000000);
 constexpr double NZEROA = from_bits(0x8000000000000000);
 constexpr double POSINFA = from_bits(0x7FF0000000000000);

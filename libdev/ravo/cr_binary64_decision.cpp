@@ -20,7 +20,6 @@
 //     caller's mode, with x86's tininess rule, so every platform gives the
 //     same bits and flags.
 #include "../internal/build_guard.h"
-// First, so that an unsupported build stops at its own message.
 #include <cstdint>
 
 #include "../internal/binary64_kernel.h"

@@ -7,7 +7,6 @@
 // wherever the CPU can run it). Later calls cost one load and one indirect
 // jump.
 #include "../internal/build_guard.h"
-// First, so that an unsupported build stops at its own message.
 #include <atomic>
 #include <cstdlib>
 #include <cstring>

@@ -9,7 +9,6 @@
 // (< 2^(top + 1) <= 2^low) and decides. A cluster spans at most the terms'
 // lengths plus carries (224 + 165 + 106 + 3 bits), well inside kLimbs words.
 #include "../internal/build_guard.h"
-// First, so that an unsupported build stops at its own message.
 #include <cstdint>
 #include <cstring>
 #include <utility>

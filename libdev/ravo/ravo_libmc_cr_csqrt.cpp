@@ -14,7 +14,6 @@
 // csqrt_scalar's do; the slow path's flag handling below is relative to the
 // status word at the start of that computation.
 #include "../internal/build_guard.h"
-// First, so that an unsupported build stops at its own message.
 #include <cstdint>
 #include <cstring>
 

@@ -13,7 +13,6 @@
 // raise their flags afterwards (fp_environment.h), so that an exact result
 // traps on nothing.
 #include "../internal/build_guard.h"
-// First, so that an unsupported build stops at its own message.
 #include <cstdint>
 
 #include "../internal/cr_binary64_path.h"

@@ -20,7 +20,6 @@
 // The extended intermediates bound the excess over the final rounding by a
 // few thousandths of an ulp.
 #include "../internal/build_guard.h"
-// First, so that an unsupported build stops at its own message.
 #include "../internal/csqrt_special.h"
 #include "../internal/extended_kernel.h"
 #include "../internal/flag_operations.h"
@@ -33,8 +32,9 @@
 
 namespace {
 
-// x, y finite and non-zero. Each result part is rounded to binary64 once,
-// from the extended value; in round to nearest each is within one ulp.
+// csqrt_scalar's general case (the x87 design's name): x, y finite and
+// non-zero. Each result part is rounded to binary64 once, from the extended
+// value; in round to nearest each is within one ulp.
 Parts __ravo_internal_csqrt(double x, double y, std::uint16_t) {
   const ExtendedRoot root = extended_root(x, y);
   const double t = static_cast<double>(root.big);
@@ -69,7 +69,12 @@ Parts axis_result(double x, double y, std::uint16_t cw) {
     return {x_negative ? ZEROA : t, copysign_scalar(x_negative ? t : ZEROA, y)};
   }
   // csqrt(±0 + iy) = sqrt(|y|/2) (1 ± i), with the sign of y; ±0 for y = ±0.
-  // |y|/2 is exact in extended, so s is rounded once.
+  // |y|/2 is exact in extended, but s is rounded twice: the root to the
+  // 64-bit significand, then to binary64. Two roundings in one direction are
+  // one; in round to nearest a first rounding onto a binary64 midpoint can
+  // leave s an ulp from the correctly rounded root. That is the x87 design's
+  // result, which csqrt_scalar keeps (the tests pin those rows);
+  // cr_csqrt_scalar rounds once.
   const double s = static_cast<double>(sqrtl_scalar(0.5L * to_extended(fabs_scalar(y))));
   return {s, copysign_scalar(s, y)};
 }
