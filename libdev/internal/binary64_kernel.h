@@ -71,9 +71,9 @@
 #ifndef RAVO_BINARY64_KERNEL_H
 #define RAVO_BINARY64_KERNEL_H
 
-#include <bit>
 #include <cstdint>
-#include <utility>
+
+#include "fp_bits.h"
 
 namespace {
 
@@ -84,33 +84,9 @@ struct DoubleDoubleOf {
 };
 using DoubleDouble = DoubleDoubleOf<double>;
 
-constexpr std::uint64_t kSignBit = std::uint64_t{1} << 63;
-constexpr std::uint64_t kFractionBits = (std::uint64_t{1} << 52) - 1;
-constexpr std::uint64_t kExponentBits = std::uint64_t{0x7FF} << 52;
-
-inline std::uint64_t bits_of(double v) { return std::bit_cast<std::uint64_t>(v); }
-inline double from_bits(std::uint64_t b) { return std::bit_cast<double>(b); }
-inline int biased_exponent(double v) { return static_cast<int>((bits_of(v) >> 52) & 0x7FF); }
-
 // v times 2^e by the exponent field: v normal and the result normal.
 inline double times_power_of_two(double v, int e) {
   return from_bits(bits_of(v) + (static_cast<std::uint64_t>(static_cast<std::int64_t>(e)) << 52));
-}
-
-// |v| = m 2^e with m in [1, 2), for finite non-zero v.
-struct Normalized {
-  double m;
-  int e;
-};
-inline Normalized normalize(double v) {
-  std::uint64_t b = bits_of(v) & ~kSignBit;
-  int biased = static_cast<int>(b >> 52);
-  if (biased == 0) [[unlikely]] {
-    const int shift = __builtin_clzll(b) - 11;  // the leading one to bit 52
-    b <<= shift;
-    biased = 1 - shift;
-  }
-  return {from_bits((b & kFractionBits) | (std::uint64_t{1023} << 52)), biased - 1023};
 }
 
 // a + b = s + error; 2Sum, whatever the order of magnitudes.
@@ -127,15 +103,9 @@ inline DoubleDoubleOf<V> two_sum(V a, V b) {
 // 128 bits.
 inline double product_error(double a, double b, double p) {
   if (p == 0) return 0;  // a factor 0 (the smaller operand flushed)
-  const auto parts = [](double v) {
-    const std::uint64_t bits = bits_of(v);
-    return std::pair{(bits & kFractionBits) | (std::uint64_t{1} << 52), static_cast<int>(bits >> 52) - 1075};
-  };
-  const auto [ma, ea] = parts(a);
-  const auto [mb, eb] = parts(b);
-  const auto [mp, ep] = parts(p);
-  __extension__ typedef __int128 i128;
-  __extension__ typedef unsigned __int128 u128;
+  const auto [ma, ea] = positive_normal_fields(a);
+  const auto [mb, eb] = positive_normal_fields(b);
+  const auto [mp, ep] = positive_normal_fields(p);
   // a*b = ma mb 2^(ea+eb) and p = mp 2^ep with ep - ea - eb in {52, 53};
   // the difference is below 2^53 units of 2^(ea+eb).
   const i128 error = static_cast<i128>(static_cast<u128>(ma) * mb) - (static_cast<i128>(mp) << (ep - ea - eb));
@@ -208,8 +178,8 @@ inline RootPairOf<V> root_core(V X, V Y, V N) {
 // squares lie in [2^-240, 2^242], and no intermediate is below 2^-981
 // unless zero (see the granularity bound above).
 inline bool needs_no_scaling(double x, double y) {
-  const std::uint64_t ox = ((bits_of(x) >> 52) & 0x7FF) - (1023 - 120),
-                      oy = ((bits_of(y) >> 52) & 0x7FF) - (1023 - 120);
+  const std::uint64_t ox = static_cast<std::uint64_t>(biased_exponent(x)) - (1023 - 120),
+                      oy = static_cast<std::uint64_t>(biased_exponent(y)) - (1023 - 120);
   return (ox > oy ? ox : oy) < 241;
 }
 
@@ -266,15 +236,13 @@ inline bool is_clear_of_underflow(const DoubleDouble& v, int scale) { return bia
 inline double signed_rounding(DoubleDouble v, double sign) { return v.hi * sign + v.lo * sign; }
 
 // The parts' signs as factors +-1: for x < 0 the big part is the imaginary
-// one and takes y's sign; for x > 0 the small one does. Kept in the SSE
-// registers, without moves to the integer unit.
+// one and takes y's sign; for x > 0 the small one does.
 struct PartSigns {
   double big, small;
 };
 inline PartSigns part_signs(double x, double y) {
-  static constexpr double kSign[2] = {1.0, -1.0};
-  const std::uint64_t x_negative = bits_of(x) >> 63, y_negative = bits_of(y) >> 63;
-  return {kSign[y_negative & x_negative], kSign[y_negative & (1 - x_negative)]};
+  const std::uint64_t x_negative = sign_bit(x), y_negative = sign_bit(y);
+  return {sign_factor(y_negative & x_negative), sign_factor(y_negative & (1 - x_negative))};
 }
 
 }  // namespace

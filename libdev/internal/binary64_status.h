@@ -11,13 +11,14 @@
 
 #include <cstdint>
 
+#include "fp_bits.h"
+
 namespace {
 
 // Per target: the status word read after x and y are ready, written back,
-// and the rounding mode (0 to nearest, 1 down, 2 up, 3 toward zero).
+// and the rounding mode (a RoundingMode).
 #if defined(__x86_64__)
-// MXCSR: flags in bits 0-5 (inexact is bit 5), rounding control in 13-14
-// with the x87 encoding.
+// MXCSR: flags in bits 0-5 (inexact is bit 5), the rounding mode in 13-14.
 constexpr std::uint64_t kInexactStatus = 0x20;
 
 inline std::uint64_t binary64_status(double& x, double& y) {
@@ -31,14 +32,14 @@ inline void set_binary64_status(std::uint64_t status) {
   asm volatile("ldmxcsr %0" : : "m"(mxcsr));
 }
 
-inline unsigned binary64_rounding() {
+inline RoundingMode binary64_rounding() {
   std::uint32_t mxcsr;
   asm volatile("stmxcsr %0" : "=m"(mxcsr));
   return (mxcsr >> 13) & 3u;
 }
 #elif defined(__aarch64__)
 // FPSR: cumulative flags, inexact (IXC) is bit 4. FPCR: rounding mode in
-// bits 22-23 (to nearest, up, down, toward zero).
+// bits 22-23 in its own encoding (to nearest, up, down, toward zero).
 constexpr std::uint64_t kInexactStatus = 0x10;
 
 inline std::uint64_t binary64_status(double& x, double& y) {
@@ -49,10 +50,10 @@ inline std::uint64_t binary64_status(double& x, double& y) {
 
 inline void set_binary64_status(std::uint64_t fpsr) { asm volatile("msr fpsr, %0" : : "r"(fpsr)); }
 
-inline unsigned binary64_rounding() {
+inline RoundingMode binary64_rounding() {
   std::uint64_t fpcr;
   asm volatile("mrs %0, fpcr" : "=r"(fpcr));
-  constexpr unsigned kFromFpcr[4] = {0, 2, 1, 3};
+  constexpr RoundingMode kFromFpcr[4] = {kToNearest, kUpward, kDownward, kTowardZero};
   return kFromFpcr[(fpcr >> 22) & 3u];
 }
 #else

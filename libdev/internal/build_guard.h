@@ -1,5 +1,7 @@
 // The targets and options the library's arithmetic is written for. Anything
 // else compiles to code that runs and gives wrong results, so it stops here.
+// Every library source includes this header first, so that an unsupported
+// build stops at its own message rather than at an error further on.
 #ifndef RAVO_BUILD_GUARD_H
 #define RAVO_BUILD_GUARD_H
 

@@ -10,6 +10,7 @@
 #define RAVO_CR_AXIS_H
 
 #include "csqrt_special.h"
+#include "fp_bits.h"
 #include "libm_internal.h"
 #include "root_in_mode.h"
 #include "scalar_primitives.h"
@@ -19,13 +20,13 @@ namespace {
 
 // x and y finite, one of them ±0. Each root is one binary64 square root of
 // a normal operand o, times an exact scale c, so it is correctly rounded;
-// never tiny (at least 2^-537). rounding() gives the mode (0 to nearest,
-// 1 down, 2 up, 3 toward zero); kSseInMode says the SSE unit rounds in it,
+// never tiny (at least 2^-537). rounding() gives the mode (a RoundingMode,
+// fp_bits.h); kSseInMode says the SSE unit rounds in it,
 // so that only a negative root asks for it. Zero and signs come from the
 // bits, which DAZ leaves alone.
 template <bool kSseInMode, typename Rounding>
 inline Parts cr_axis_root(double x, double y, Rounding rounding) {
-  const bool y_negative = high_word(y) >> 31;
+  const bool y_negative = sign_bit(y);
   const auto negative_root = [&](double s, double o, double c) {
     return -(root_in_mode(s, o, mirrored_rounding(rounding())) * c);
   };
@@ -43,7 +44,7 @@ inline Parts cr_axis_root(double x, double y, Rounding rounding) {
       c = kSubnormalRootScale;
     }
     const double s = sqrt_scalar(o);
-    if (!(high_word(x) >> 31)) return {positive_root(s, o, c), y_negative ? NZEROA : ZEROA};
+    if (!sign_bit(x)) return {positive_root(s, o, c), y_negative ? NZEROA : ZEROA};
     return {ZEROA, y_negative ? negative_root(s, o, c) : positive_root(s, o, c)};
   }
   // csqrt(±0 + iy) = sqrt(|y|/2) (1 ± i): computed as sqrt(2|y|)/2, both

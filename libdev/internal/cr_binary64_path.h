@@ -38,7 +38,7 @@ inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
     return std::bit_cast<Parts>(ravo_internal::cr_binary64_settle(x, y, status));
   const PartSigns signs = part_signs(x, y);
   const double t = signed_rounding(root.big, signs.big), q = signed_rounding(root.small, signs.small);
-  if (bits_of(x) >> 63) return {q, t};
+  if (sign_bit(x)) return {q, t};
   return {t, q};
 }
 
@@ -51,7 +51,7 @@ inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
   const PartSigns signs = part_signs(x, y);
   const double t = times_power_of_two(signed_rounding(root.big, signs.big), root.big_scale);
   const double q = times_power_of_two(signed_rounding(root.small, signs.small), root.small_scale);
-  if (bits_of(x) >> 63) return {q, t};
+  if (sign_bit(x)) return {q, t};
   return {t, q};
 }
 
@@ -59,18 +59,6 @@ inline Parts cr_binary64_general(double x, double y, std::uint64_t status) {
   if (needs_no_scaling(x, y)) [[likely]]
     return cr_binary64_unscaled(x, y, status);
   return cr_binary64_scaled(x, y, status);
-}
-
-// Which path a general argument takes: 0 the fast path, 1 the slow path
-// without an exact decision, 2 with one. Raises flags like the call.
-inline int cr_binary64_path(double x, double y) {
-  if (needs_no_scaling(x, y)) {
-    const RootPair root = unscaled_root(x, y);
-    if (both_roundings_are_certain(root.big, root.small)) return 0;
-  } else if (is_certain(binary64_root(x, y))) {
-    return 0;
-  }
-  return ravo_internal::cr_binary64_decides(x, y) ? 2 : 1;
 }
 
 #if !defined(__x86_64__)

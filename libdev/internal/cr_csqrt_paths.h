@@ -12,12 +12,6 @@ namespace ravo_internal {
 ravo_c_complex cr_csqrt_x87(ravo_c_complex z);
 ravo_c_complex cr_csqrt_binary64(ravo_c_complex z);
 
-// Which way a general argument takes through the path: 0 the fast path, 1
-// the slow path without an exact decision, 2 with one. For the accuracy
-// tool's statistics; raises flags like the call.
-int cr_csqrt_way_x87(double x, double y);
-int cr_csqrt_way_binary64(double x, double y);
-
 }  // namespace ravo_internal
 
 #endif

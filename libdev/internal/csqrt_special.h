@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "../ravo/ravo_libm.h"
+#include "fp_bits.h"
 #include "libm_internal.h"
 
 namespace {
@@ -27,12 +28,6 @@ inline ravo_c_complex to_c_complex(Parts w) {
   __extension__ __imag__ z = w.im;
   return z;
 }
-
-// A value's bits with the sign shifted out. Finite values are the patterns
-// below kInfinityMagnitude, and non-zero ones are at least 1; the larger or
-// smaller of two patterns decides a class for both parts in one comparison.
-constexpr std::uint64_t magnitude_bits(double v) { return std::bit_cast<std::uint64_t>(v) << 1; }
-constexpr std::uint64_t kInfinityMagnitude = 0xFFE0000000000000u;
 
 // Both parts finite and non-zero.
 inline bool is_general(double x, double y) {
@@ -65,7 +60,7 @@ inline double nan_product(double a, double b) {
   double p;
   asm volatile("fmul %d0, %d1, %d2" : "=w"(p) : "w"(a), "w"(b));
   constexpr std::uint64_t kQuietBit = std::uint64_t{1} << 51;
-  return __libm_internal_isnan(a) ? std::bit_cast<double>(std::bit_cast<std::uint64_t>(a) | kQuietBit) : p;
+  return __libm_internal_isnan(a) ? from_bits(bits_of(a) | kQuietBit) : p;
 #else
 #error "csqrt_special.h: no NaN product for this target"
 #endif
@@ -91,7 +86,7 @@ inline Parts special_result(double x, double y) {
     const double p = nan_product(x, y);
     return {__libm_internal_ispinf(x) ? POSINFA : p, __libm_internal_isninf(x) ? POSINFA : p};
   }
-  const bool y_negative = high_word(y) >> 31;
+  const bool y_negative = sign_bit(y);
   if (__libm_internal_isninf(x)) return {ZEROA, y_negative ? NEGINFA : POSINFA};
   return {POSINFA, y_negative ? NZEROA : ZEROA};
 }

@@ -19,8 +19,8 @@ namespace {
 // Binary64 values reach the x87 unit through memory. Left to itself, GCC
 // routes every SSE <-> x87 transfer through one shared stack slot, so a call's
 // loads of its arguments wait for the previous call's late store of its
-// result to that same slot, and successive calls serialise (about 3x slower
-// on Zen 4). A volatile slot of their own keeps the arguments apart; the
+// result to that same slot, and successive calls serialise. A volatile slot
+// of their own keeps the arguments apart; the
 // store and load are the ones the transfer needs anyway.
 inline long double to_extended(double v) {
   volatile double slot = v;

@@ -24,19 +24,19 @@
 #include <cstdint>
 
 #include "csqrt_special.h"
+#include "fp_bits.h"
 
 namespace {
 
 // x87 control word: exception masks (bits 0-5), precision control (8-9,
-// 11 = 64 bits), rounding control (10-11, 00 = to nearest).
+// 11 = 64 bits), rounding control (10-11, kRoundingControl in fp_bits.h).
 constexpr std::uint16_t kX87Masks = 0x003F;
 constexpr std::uint16_t kX87Precision64 = 0x0300;
-constexpr std::uint16_t kRoundingControl = 0x0C00;
 constexpr std::uint16_t kStandardX87 = kX87Masks | kX87Precision64;
 // x87 status word: the flags, in the masks' bit positions.
 constexpr std::uint16_t kX87Flags = 0x003F;
-// MXCSR: flags (bits 0-5), masks (7-12), rounding control (13-14), in the
-// x87 encoding three bits higher.
+// MXCSR: flags (bits 0-5), masks (7-12), rounding control (13-14, the x87
+// field three bits higher).
 constexpr std::uint32_t kSseFlags = 0x003F, kSseDenormalFlag = 0x0002;
 constexpr std::uint32_t kSseMasks = 0x1F80, kSseRounding = 0x6000;
 constexpr int kSseRoundingShift = 3;
@@ -47,14 +47,8 @@ inline std::uint16_t x87_control_word() {
   return cw;
 }
 
-inline std::uint32_t sse_control_word() {
-  std::uint32_t mxcsr;
-  asm volatile("stmxcsr %0" : "=m"(mxcsr));
-  return mxcsr;
-}
-
-// The x87 kernels' environment, in one comparison (in 32 bits: a 16-bit
-// immediate would cost a length-changing prefix).
+// The x87 kernels' environment, in one comparison (in 32 bits, the shorter
+// encoding).
 inline bool x87_is_standard(std::uint16_t cw) { return (~std::uint32_t{cw} & kStandardX87) == 0; }
 
 // What fnstenv stores in 64-bit mode (28 bytes).

@@ -11,13 +11,9 @@
 #include <bit>
 #include <cstdint>
 
+#include "fp_bits.h"
+
 namespace {
-
-constexpr std::uint32_t high_word(double x) {
-  return static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(x) >> 32);
-}
-
-constexpr std::uint32_t low_word(double x) { return static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(x)); }
 
 // Any NaN, quiet or signalling, of either sign.
 constexpr std::int32_t __libm_internal_isnan(double x) {
@@ -31,14 +27,16 @@ constexpr std::int32_t __libm_internal_isninf(double x) { return high_word(x) ==
 
 constexpr std::int32_t __libm_internal_ispinf(double x) { return high_word(x) == 0x7FF00000u && low_word(x) == 0; }
 
+// x is -0 (+0 is not).
 constexpr std::int32_t __libm_internal_isnegzero(double x) { return high_word(x) == 0x80000000u && low_word(x) == 0; }
 
-constexpr double ZEROA = std::bit_cast<double>(std::uint64_t{0x0000000000000000});
-constexpr double NZEROA = std::bit_cast<double>(std::uint64_t{0x8000000000000000});
-constexpr double POSINFA = std::bit_cast<double>(std::uint64_t{0x7FF0000000000000});
-constexpr double NEGINFA = std::bit_cast<double>(std::uint64_t{0xFFF0000000000000});
+// +0, -0, +inf and -inf, the values fixed results are copied from.
+constexpr double ZEROA = from_bits(0x0000000000000000);
+constexpr double NZEROA = from_bits(0x8000000000000000);
+constexpr double POSINFA = from_bits(0x7FF0000000000000);
+constexpr double NEGINFA = from_bits(0xFFF0000000000000);
 // 2^-1022, the smallest positive normal binary64.
-constexpr double _DBL_MIN_NORMAL = std::bit_cast<double>(std::uint64_t{0x0010000000000000});
+constexpr double _DBL_MIN_NORMAL = from_bits(0x0010000000000000);
 
 }  // namespace
 

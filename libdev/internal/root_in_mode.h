@@ -17,35 +17,26 @@
 #ifndef RAVO_ROOT_IN_MODE_H
 #define RAVO_ROOT_IN_MODE_H
 
-#include <bit>
 #include <cstdint>
+
+#include "fp_bits.h"
 
 namespace {
 
-// x87 rounding control (bits 10-11 of the control word): 0 to nearest,
-// 1 down, 2 up, 3 toward zero.
-inline unsigned x87_rounding(std::uint16_t cw) { return (cw >> 10) & 3u; }
-
-// The mode that rounds -v as the given mode rounds v: down and up swap.
-inline unsigned mirrored_rounding(unsigned rounding) {
-  return rounding == 1 || rounding == 2 ? 3 - rounding : rounding;
-}
-
-// s = sqrt(o) rounded in any mode, o > 0 normal; sqrt(o) rounded as the x87
-// rounding control says.
-inline double root_in_mode(double s, double o, unsigned rounding) {
-  constexpr std::uint64_t kImplicit = std::uint64_t{1} << 52, kFraction = kImplicit - 1;
-  const std::uint64_t o_bits = std::bit_cast<std::uint64_t>(o), s_bits = std::bit_cast<std::uint64_t>(s);
-  const int o_exponent = static_cast<int>(o_bits >> 52) - 1075;  // o = M 2^o_exponent
-  const int odd = o_exponent & 1;
-  const int k = (o_exponent - 52 - odd) / 2;  // A = M 2^(52 + odd), o = A 4^k
-  const std::uint64_t a_low = ((o_bits & kFraction) | kImplicit) << (52 + odd);
-  const std::uint64_t big_s = ((s_bits & kFraction) | kImplicit) << ((static_cast<int>(s_bits >> 52) - 1075) - k);
+// s = sqrt(o) rounded in any mode, o > 0 normal; sqrt(o) rounded in the
+// given mode.
+inline double root_in_mode(double s, double o, RoundingMode rounding) {
+  const Binary64Fields of = positive_normal_fields(o), sf = positive_normal_fields(s);  // o = M 2^of.exponent
+  const int odd = of.exponent & 1;
+  const int k = (of.exponent - 52 - odd) / 2;  // A = M 2^(52 + odd), o = A 4^k
+  const std::uint64_t a_low = of.significand << (52 + odd);
+  const std::uint64_t big_s = sf.significand << (sf.exponent - k);
   const auto d = static_cast<std::int64_t>(big_s * big_s - a_low);
   const auto four_s = static_cast<std::int64_t>(4 * big_s);
-  const std::int64_t up_step = (rounding == 0) ? (4 * d + four_s + 1 < 0) : (rounding == 2) & (d < 0);
-  const std::int64_t down_step = (rounding == 0) ? (4 * d - four_s + 1 > 0) : (rounding & 1) & (d > 0);
-  return std::bit_cast<double>(s_bits + static_cast<std::uint64_t>(up_step - down_step));
+  // Down and toward zero (the odd codes) step down alike for a positive root.
+  const std::int64_t up_step = (rounding == kToNearest) ? (4 * d + four_s + 1 < 0) : (rounding == kUpward) & (d < 0);
+  const std::int64_t down_step = (rounding == kToNearest) ? (4 * d - four_s + 1 > 0) : (rounding & 1) & (d > 0);
+  return from_bits(bits_of(s) + static_cast<std::uint64_t>(up_step - down_step));
 }
 
 }  // namespace

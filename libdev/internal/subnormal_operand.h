@@ -7,17 +7,18 @@
 #ifndef RAVO_SUBNORMAL_OPERAND_H
 #define RAVO_SUBNORMAL_OPERAND_H
 
-#include <bit>
 #include <cstdint>
+
+#include "fp_bits.h"
 
 namespace {
 
 // a >= 0: zero or subnormal.
-inline bool is_below_normal(double a) { return std::bit_cast<std::uint64_t>(a) < (std::uint64_t{1} << 52); }
+inline bool is_below_normal(double a) { return bits_of(a) < kImplicitBit; }
 
 // a >= 0 below 2^-1022, in units of 2^-1074.
 inline double in_subnormal_units(double a) {
-  return static_cast<double>(static_cast<std::int64_t>(std::bit_cast<std::uint64_t>(a)));
+  return static_cast<double>(static_cast<std::int64_t>(bits_of(a)));
 }
 
 constexpr double kSubnormalRootScale = 0x1p-537;  // sqrt(2^-1074)

@@ -20,7 +20,6 @@
 //     caller's mode, with x86's tininess rule, so every platform gives the
 //     same bits and flags.
 #include "../internal/build_guard.h"
-// First, so that an unsupported build stops at its own message.
 #include <cstdint>
 
 #include "../internal/binary64_kernel.h"
@@ -28,26 +27,23 @@
 #include "../internal/cr_binary64_decision.h"
 #include "../internal/cr_exact_decision.h"
 #include "../internal/flag_operations.h"
-#include "../internal/root_in_mode.h"
+#include "../internal/fp_bits.h"
 
 namespace {
 
 using ravo_internal::RootPart;
-__extension__ typedef __int128 i128;
-
-// The candidates' unit in fixed point, for settle().
-constexpr int kFractionBitsOfUnit = 40;
 
 struct Rounded {
   std::uint64_t bits;  // the magnitude's pattern
   bool inexact, underflow;
 };
 
-// w 2^p for 0 < w < 2^58, rounded to binary64: to nearest (rounding 0),
-// toward zero (1 or 3) or away from zero (2); ties never occur here.
+// w 2^p for 0 < w < 2^58, rounded to binary64 in the magnitude's mode: to
+// nearest, toward zero (down or toward zero) or away from zero (up); ties
+// never occur here.
 // Underflow when inexact and tiny: w 2^p rounded to 53 bits with an
 // unbounded exponent is below 2^-1022.
-Rounded round_scaled(std::uint64_t w, int p, unsigned rounding) {
+Rounded round_scaled(std::uint64_t w, int p, RoundingMode rounding) {
   const int length = 64 - __builtin_clzll(w);
   const int e = p + length - 1;  // w 2^p in [2^e, 2^(e+1))
   // The significand kept to `kept` bits (at most 0: only the carry is left).
@@ -58,9 +54,9 @@ Rounded round_scaled(std::uint64_t w, int p, unsigned rounding) {
   const auto round_to = [&](int kept) -> Significand {
     const int drop = length - kept;
     if (drop <= 0) return {w << -drop, false};
-    if (drop > 60) return {rounding == 2, true};  // below half the kept unit
+    if (drop > 60) return {rounding == kUpward, true};  // below half the kept unit
     const std::uint64_t rest = w & ((std::uint64_t{1} << drop) - 1), half = std::uint64_t{1} << (drop - 1);
-    const bool up = rest != 0 && (rounding == 2 || (rounding == 0 && rest > half));
+    const bool up = rest != 0 && (rounding == kUpward || (rounding == kToNearest && rest > half));
     return {(w >> drop) + up, rest != 0};
   };
   if (e >= -1022) {
@@ -75,68 +71,35 @@ Rounded round_scaled(std::uint64_t w, int p, unsigned rounding) {
 
 struct Settled {
   double value;
-  bool inexact, underflow, decided;
+  bool inexact, underflow;
 };
 
 // A part sign (v.hi + v.lo) 2^scale, v approximating its magnitude.
-Settled settle(RootPart part, double x, double y, DoubleDouble v, int scale, std::uint64_t sign, unsigned rounding) {
-  if (rounding_is_certain(v) && is_clear_of_underflow(v, scale))
-    return {times_power_of_two(signed_rounding(v, sign ? -1.0 : 1.0), scale), true, false, false};
-  const int hi_exponent = biased_exponent(v.hi) - 1023 + scale;
-  const int unit = hi_exponent - 54 > -1077 ? hi_exponent - 54 : -1077;
-  // v / 2^unit with 40 more bits (below 2^102 with lo's share), from the
-  // patterns of hi and lo: no arithmetic that could raise a flag.
-  // Truncations err by less than 2^-40.
-  const auto in_units = [&](double d) -> i128 {
-    const std::uint64_t b = bits_of(d);
-    int biased = static_cast<int>((b >> 52) & 0x7FF);
-    std::uint64_t m = b & kFractionBits;
-    if (biased == 0)
-      biased = 1;
-    else
-      m |= std::uint64_t{1} << 52;
-    const int shift = biased - 1075 + scale - unit + kFractionBitsOfUnit;  // at most 48
-    const i128 f = shift >= 0 ? static_cast<i128>(m) << shift : (shift > -64 ? static_cast<i128>(m >> -shift) : 0);
-    return b >> 63 ? -f : f;
-  };
-  const i128 fixed = in_units(v.hi) + in_units(v.lo);
-  const auto b = static_cast<std::uint64_t>((fixed + (i128{1} << (kFractionBitsOfUnit - 1))) >> kFractionBitsOfUnit);
-  // The candidate's side is certain when the approximation keeps more than
-  // its error (2^-97 of v, below 2^-90 of fixed) and the truncations from
-  // b: mostly so for a part below 2^-1021, whose grid is coarse. Otherwise
-  // the exact decision says; b = 0 is below every positive part.
-  const i128 offset = fixed - (static_cast<i128>(b) << kFractionBitsOfUnit);
-  const i128 margin = (fixed >> 90) + 2;
-  int side = offset > margin ? 1 : offset < -margin ? -1 : 0;
-  const bool decided = side == 0 && b != 0;
-  if (b == 0)
-    side = 1;
-  else if (decided) {
+Settled settle(RootPart part, double x, double y, DoubleDouble v, int scale, std::uint64_t sign, RoundingMode rounding) {
+  if (settles_as_fast_path(v, scale))
+    return {times_power_of_two(signed_rounding(v, sign ? -1.0 : 1.0), scale), true, false};
+  const auto [b, unit, certain_side] = place_part(v, scale);
+  // b = 0 is below every positive part.
+  int side = b == 0 ? 1 : certain_side;
+  if (side == 0) {
     const int zeros = __builtin_ctzll(b);
     side = ravo_internal::exact_part_vs(part, x, y, b >> zeros, unit + zeros);
   }
-  const unsigned magnitude_rounding = sign ? mirrored_rounding(rounding) : rounding;
+  const RoundingMode magnitude_rounding = sign ? mirrored_rounding(rounding) : rounding;
   const Rounded r = side == 0 ? round_scaled(b, unit, magnitude_rounding)
                               : round_scaled(2 * b + static_cast<std::uint64_t>(side), unit - 1, magnitude_rounding);
-  return {from_bits(r.bits | sign), r.inexact, r.underflow, decided};
+  return {from_bits(r.bits | sign), r.inexact, r.underflow};
 }
 
 }  // namespace
 
 namespace ravo_internal {
 
-namespace {
-
-struct BothSettled {
-  SettledRoot root;
-  bool decided;
-};
-
-BothSettled settle_both(double x, double y, std::uint64_t status_at_entry) {
+SettledRoot cr_binary64_settle(double x, double y, std::uint64_t status_at_entry) {
   const Binary64Root root = binary64_root(x, y);
-  const unsigned rounding = binary64_rounding();
+  const RoundingMode rounding = binary64_rounding();
   const std::uint64_t y_sign = bits_of(y) & kSignBit;
-  const bool x_negative = bits_of(x) >> 63;
+  const bool x_negative = sign_bit(x);
   // For x < 0 the big part is the imaginary one, else the small part.
   const std::uint64_t big_sign = x_negative ? y_sign : 0, small_sign = x_negative ? 0 : y_sign;
   const Settled t = settle(RootPart::big, x, y, root.big, root.big_scale, big_sign, rounding);
@@ -149,15 +112,7 @@ BothSettled settle_both(double x, double y, std::uint64_t status_at_entry) {
     // Both parts exact: the approximation's inexact goes.
     clear_inexact_flag(re, im);
   }
-  return {{re, im}, t.decided || q.decided};
+  return {re, im};
 }
-
-}  // namespace
-
-SettledRoot cr_binary64_settle(double x, double y, std::uint64_t status_at_entry) {
-  return settle_both(x, y, status_at_entry).root;
-}
-
-bool cr_binary64_decides(double x, double y) { return settle_both(x, y, 0).decided; }
 
 }  // namespace ravo_internal

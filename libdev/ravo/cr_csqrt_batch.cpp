@@ -13,7 +13,6 @@
 // The target is chosen at the first call, by the CPU; RAVO_CR_BATCH_TARGET
 // = avx2 or = scalar forces a narrower one (for tests and benchmarks).
 #include "../internal/build_guard.h"
-// First, so that an unsupported build stops at its own message.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>

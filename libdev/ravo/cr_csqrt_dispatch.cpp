@@ -7,7 +7,6 @@
 // wherever the CPU can run it). Later calls cost one load and one indirect
 // jump.
 #include "../internal/build_guard.h"
-// First, so that an unsupported build stops at its own message.
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -20,11 +19,10 @@ namespace {
 struct Path {
   const char* name;
   ravo_c_complex (*entry)(ravo_c_complex);
-  int (*way)(double, double);
 };
 
-constexpr Path kX87{"x87", ravo_internal::cr_csqrt_x87, ravo_internal::cr_csqrt_way_x87};
-constexpr Path kBinary64Fma{"binary64-fma", ravo_internal::cr_csqrt_binary64, ravo_internal::cr_csqrt_way_binary64};
+constexpr Path kX87{"x87", ravo_internal::cr_csqrt_x87};
+constexpr Path kBinary64Fma{"binary64-fma", ravo_internal::cr_csqrt_binary64};
 
 bool cpu_has_fma() {
   __builtin_cpu_init();  // may run before the C runtime's constructors
@@ -63,6 +61,3 @@ extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) {
 }
 
 extern "C" const char* cr_csqrt_implementation(void) { return chosen().name; }
-
-// For the accuracy tool's statistics; not exported from the shared library.
-extern "C" int __ravo_internal_cr_csqrt_path(double x, double y) { return chosen().way(x, y); }

@@ -9,17 +9,16 @@
 // (< 2^(top + 1) <= 2^low) and decides. A cluster spans at most the terms'
 // lengths plus carries (224 + 165 + 106 + 3 bits), well inside kLimbs words.
 #include "../internal/build_guard.h"
-// First, so that an unsupported build stops at its own message.
 #include <cstdint>
 #include <cstring>
 #include <utility>
 
 #include "../internal/cr_exact_decision.h"
+#include "../internal/fp_bits.h"
 
 namespace ravo_internal {
 namespace {
 
-__extension__ typedef unsigned __int128 u128;
 constexpr int kLimbs = 9;  // two's complement accumulator of 576 bits
 
 struct Term {
@@ -28,20 +27,6 @@ struct Term {
   int top;                // exponent + bit length: the term is below 2^top
   bool negative;
 };
-
-struct Binary64Parts {
-  std::uint64_t significand;
-  int exponent;
-};
-
-Binary64Parts decompose(double v) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &v, sizeof bits);
-  const int biased = static_cast<int>((bits >> 52) & 0x7FF);
-  const std::uint64_t fraction = bits & 0x000FFFFFFFFFFFFFu;
-  if (biased == 0) return {fraction, -1074};
-  return {fraction | (std::uint64_t{1} << 52), biased - 1075};
-}
 
 int bit_length(const std::uint64_t (&limb)[4]) {
   for (int i = 3; i >= 0; --i)
@@ -143,7 +128,7 @@ int sign_of_sum(Term (&terms)[3]) {
 }  // namespace
 
 int exact_part_vs(RootPart part, double x, double y, std::uint64_t b_significand, int b_exponent) {
-  const Binary64Parts ax = decompose(x), ay = decompose(y);
+  const Binary64Fields ax = fields_of(x), ay = fields_of(y);
   const u128 b2 = static_cast<u128>(b_significand) * b_significand;  // < 2^112
   const auto [b4_low, b4_high] = multiply(b2, b2);                   // < 2^224
   const auto [xb2_low, xb2_high] = multiply(b2, ax.significand);     // < 2^165

@@ -13,7 +13,6 @@
 // raise their flags afterwards (fp_environment.h), so that an exact result
 // traps on nothing.
 #include "../internal/build_guard.h"
-// First, so that an unsupported build stops at its own message.
 #include <cstdint>
 
 #include "../internal/cr_binary64_path.h"
@@ -75,8 +74,6 @@ ravo_c_complex ravo_internal::cr_csqrt_binary64(ravo_c_complex z) {
 }
 #endif
 
-int ravo_internal::cr_csqrt_way_binary64(double x, double y) { return cr_binary64_path(x, y); }
-
 #if !defined(RAVO_CR_DISPATCH)
 // The only path of this build: the entries themselves.
 extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) { return ravo_internal::cr_csqrt_binary64(z); }
@@ -88,7 +85,4 @@ extern "C" const char* cr_csqrt_implementation(void) {
   return "binary64";
 #endif
 }
-
-// For the accuracy tool's statistics; not exported from the shared library.
-extern "C" int __ravo_internal_cr_csqrt_path(double x, double y) { return ravo_internal::cr_csqrt_way_binary64(x, y); }
 #endif

@@ -20,7 +20,6 @@
 // The extended intermediates bound the excess over the final rounding by a
 // few thousandths of an ulp.
 #include "../internal/build_guard.h"
-// First, so that an unsupported build stops at its own message.
 #include "../internal/csqrt_special.h"
 #include "../internal/extended_kernel.h"
 #include "../internal/flag_operations.h"
@@ -33,8 +32,9 @@
 
 namespace {
 
-// x, y finite and non-zero. Each result part is rounded to binary64 once,
-// from the extended value; in round to nearest each is within one ulp.
+// csqrt_scalar's general case (the x87 design's name): x, y finite and
+// non-zero. Each result part is rounded to binary64 once, from the extended
+// value; in round to nearest each is within one ulp.
 Parts __ravo_internal_csqrt(double x, double y, std::uint16_t) {
   const ExtendedRoot root = extended_root(x, y);
   const double t = static_cast<double>(root.big);
@@ -44,13 +44,13 @@ Parts __ravo_internal_csqrt(double x, double y, std::uint16_t) {
   // mixed signs; x is non-zero, so its sign bit says x < 0. For x < 0 the
   // real part is |q|, +0 also for a q of -0 (y tiny and negative), so that
   // csqrt(conj z) = conj(csqrt z); the imaginary part is t with y's sign.
-  const bool x_negative = high_word(x) >> 31;
+  const bool x_negative = sign_bit(x);
   const double re = x_negative ? fabs_scalar(q) : t;
   const double im = x_negative ? copysign_scalar(t, y) : q;
   return {re, im};
 }
 
-[[gnu::noinline, gnu::cold]] double subnormal_root(double a, unsigned rounding) {
+[[gnu::noinline, gnu::cold]] double subnormal_root(double a, RoundingMode rounding) {
   const double m = in_subnormal_units(a);
   return root_in_mode(sqrt_scalar(m), m, rounding) * kSubnormalRootScale;
 }
@@ -63,13 +63,18 @@ Parts axis_result(double x, double y, std::uint16_t cw) {
     // for x < 0; -x = |x| is exact. Selected, not branched on. The SSE root
     // is rounded as the x87 mode says.
     const double a = fabs_scalar(x);
-    const unsigned rounding = x87_rounding(cw);
+    const RoundingMode rounding = x87_rounding(cw);
     const double t = is_below_normal(a) ? subnormal_root(a, rounding) : root_in_mode(sqrt_scalar(a), a, rounding);
-    const bool x_negative = high_word(x) >> 31;
+    const bool x_negative = sign_bit(x);
     return {x_negative ? ZEROA : t, copysign_scalar(x_negative ? t : ZEROA, y)};
   }
   // csqrt(±0 + iy) = sqrt(|y|/2) (1 ± i), with the sign of y; ±0 for y = ±0.
-  // |y|/2 is exact in extended, so s is rounded once.
+  // |y|/2 is exact in extended, but s is rounded twice: the root to the
+  // 64-bit significand, then to binary64. Two roundings in one direction are
+  // one; in round to nearest a first rounding onto a binary64 midpoint can
+  // leave s an ulp from the correctly rounded root. That is the x87 design's
+  // result, which csqrt_scalar keeps (the tests pin those rows);
+  // cr_csqrt_scalar rounds once.
   const double s = static_cast<double>(sqrtl_scalar(0.5L * to_extended(fabs_scalar(y))));
   return {s, copysign_scalar(s, y)};
 }

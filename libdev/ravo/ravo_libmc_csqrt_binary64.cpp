@@ -3,7 +3,6 @@
 // axis cases computed by cr_csqrt_scalar's binary64-only path. It therefore
 // differs from the x86-64 build only where the x87 design rounds twice.
 #include "../internal/build_guard.h"
-// First, so that an unsupported build stops at its own message.
 #include "../internal/cr_binary64_path.h"
 #include "../internal/csqrt_special.h"
 #include "../internal/flag_operations.h"

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "cr_csqrt_way.h"
 #include "csqrt_oracle.h"
 #include "error_plane.h"
 #include "hard_cases.h"
@@ -29,9 +30,6 @@
 #include "ravo_libm.h"
 
 extern "C" void system_csqrt(double x, double y, double out[2]);
-// In the static library, not exported: 2 when cr_csqrt_scalar decides a part
-// exactly for finite non-zero x, y in the current mode.
-extern "C" int __ravo_internal_cr_csqrt_path(double x, double y);
 
 namespace {
 
@@ -160,9 +158,9 @@ int call_in_mode(const Impl& impl, double x, double y, int fe_round, double got[
 bool takes_exact_decision(double x, double y, int fe_round) {
   if (x == 0 || y == 0) return false;  // the axes have no exact decision
   std::fesetround(fe_round);
-  const int path = __ravo_internal_cr_csqrt_path(x, y);
+  const bool exact = ravo_accuracy::cr_csqrt_way(x, y) == ravo_accuracy::CrWay::exact_decision;
   std::fesetround(FE_TONEAREST);
-  return path == 2;
+  return exact;
 }
 
 void run_chunk(const Options& opt, std::size_t cls, std::uint64_t begin, std::uint64_t end,

@@ -1,6 +1,5 @@
 // cr_csqrt_batch's lanes for neon: batch_lanes.h under this file's options.
 #include "../../internal/build_guard.h"
-// First, so that an unsupported build stops at its own message.
 #include "../../internal/batch_lanes.h"
 #include "../../internal/batch_targets.h"
 
