@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the library with GCC and Clang at -O0, -O2, -O3 and -O2 -march=native,
 # each in its own folder, runs csqrt-digest over the same corpus in every
-# build, for csqrt_scalar and for cr_csqrt_scalar, and fails unless all builds
-# print the same digests.
+# build, for csqrt_scalar, for cr_csqrt_scalar and for cr_csqrt_batch (whose
+# digest is cr_csqrt_scalar's), and fails unless all builds print the same
+# digests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=${1:-$root/build-matrix}
@@ -22,12 +23,19 @@ for compiler in gcc clang; do
     cmake --build "$dir" --target csqrt-digest >/dev/null
     result=$("$dir/tools/csqrt-digest" "$pairs")
     result_cr=$("$dir/tools/csqrt-digest" --cr "$pairs")
+    result_batch=$("$dir/tools/csqrt-digest" --batch "$pairs")
     digests[$name]="$(awk '/^digest/ {print $2}' <<<"$result") $(awk '/^digest/ {print $2}' <<<"$result_cr")"
+    digests[$name]+=" $(awk '/^digest/ {print $2}' <<<"$result_batch")"
     printf '%-22s %s\n' "$name" "${digests[$name]}"
   done
 done
 
 distinct=$(printf '%s\n' "${digests[@]}" | sort -u | wc -l)
+read -r _ cr batch <<<"${digests[gcc-O2]}"
+if [[ $cr != "$batch" ]]; then
+  echo "FAIL: cr_csqrt_batch's digest $batch is not cr_csqrt_scalar's $cr"
+  exit 1
+fi
 if [[ $distinct -ne 1 ]]; then
   echo "FAIL: the builds disagree ($distinct distinct digests)"
   exit 1
