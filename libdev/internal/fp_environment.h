@@ -87,24 +87,17 @@ template <typename Body>
   return w;
 }
 
-// The dispatch both entries share. The classes are disjoint, so testing the
-// general case first changes no result and no flag; each test is one
-// comparison for both parts. The finite cases run in the kernels' standard
-// environment, directly when the caller's x87 control word is that one; the
-// special values need none: bit tests and one product whose rounding and
-// precision cannot matter.
-template <Parts (*general)(double, double, std::uint16_t), Parts (*axis)(double, double, std::uint16_t)>
-inline Parts dispatch(double x, double y) {
-  const auto finite = [](double a, double b, std::uint16_t cw, auto body) {
-    if (x87_is_standard(cw)) [[likely]]
-      return body(a, b, cw);
-    return in_standard_environment(cw, a, b, body);
-  };
-  if (is_general(x, y)) [[likely]]
-    return finite(x, y, x87_control_word(), [](double a, double b, std::uint16_t c) { return general(a, b, c); });
-  if (is_finite_pair(x, y))
-    return finite(x, y, x87_control_word(), [](double a, double b, std::uint16_t c) { return axis(a, b, c); });
-  return special_result(x, y);
+// body(x, y, cw) in the x87 kernels' environment: directly when the
+// caller's control word cw is that one (one read, one comparison), through
+// in_standard_environment otherwise. The x87 entries' finite cases run here;
+// the special values need no environment (bit tests and one product whose
+// rounding and precision cannot matter).
+template <typename Body>
+inline Parts in_x87_environment(double x, double y, Body body) {
+  const std::uint16_t cw = x87_control_word();
+  if (x87_is_standard(cw)) [[likely]]
+    return body(x, y, cw);
+  return in_standard_environment(cw, x, y, body);
 }
 
 }  // namespace

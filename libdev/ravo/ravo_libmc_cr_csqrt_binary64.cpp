@@ -1,27 +1,24 @@
-// cr_csqrt_scalar on its binary64-only path (cr_binary64_path.h): the only
-// path on targets without the x87 unit and on x86-64 when the build asks
-// for it, and on x86-64 otherwise the path taken where the CPU has FMA
-// (built with FMA, cr_csqrt_dispatch.cpp chooses). Same results and flags
-// as the x87 path, bit for bit.
+// cr_csqrt_scalar's binary64-only path on x86-64 (cr_binary64_path.h):
+// the path taken where the CPU has FMA (built with FMA; cr_csqrt_dispatch.cpp
+// chooses), or the only one when the build asks for it
+// (cr_csqrt_single_path.cpp). Same results and flags as the x87 path, bit
+// for bit. aarch64 has its own entry, cr_csqrt_binary64_aarch64.cpp.
 //
-// On x86-64 this path follows the x87 rounding mode, as the library does
-// everywhere (the one fegetround reports; fesetround sets both units): it
-// computes in MXCSR's mode when the two agree and every SSE exception is
-// masked, checked with one stmxcsr (which also gives the flags at entry)
-// and one fnstcw. Otherwise the finite cases run in the standard
-// environment, the x87 mode in both units and every exception masked, and
-// raise their flags afterwards (fp_environment.h), so that an exact result
-// traps on nothing.
+// This path follows the x87 rounding mode, as the library does everywhere
+// (the one fegetround reports; fesetround sets both units): it computes in
+// MXCSR's mode when the two agree and every SSE exception is masked,
+// checked with one stmxcsr (which also gives the flags at entry) and one
+// fnstcw. Otherwise the finite cases run in the standard environment, the
+// x87 mode in both units and every exception masked, and raise their flags
+// afterwards (fp_environment.h), so that an exact result traps on nothing.
 #include "../internal/build_guard.h"
 #include <cstdint>
 
 #include "../internal/cr_binary64_path.h"
 #include "../internal/cr_csqrt_paths.h"
 #include "../internal/csqrt_special.h"
-#include "ravo_libm.h"
-
-#if defined(__x86_64__)
 #include "../internal/fp_environment.h"
+#include "ravo_libm.h"
 
 namespace {
 
@@ -37,10 +34,12 @@ inline bool sse_is_standard(std::uint64_t status, std::uint16_t cw) {
   return (status & (kSseMasks | kSseRounding)) == wanted;
 }
 
-// Everything but the common case, kept out of the entry: its registers
-// would otherwise be saved and restored on every call. Where MXCSR is not
-// standard, the finite cases run in the standard environment with the x87
-// mode in both units.
+// The dispatch but its common case (the entry below), kept out of the
+// entry so that the entry saves no register: special values, then the
+// environment, then general arguments that need scaling and the axes.
+// Where MXCSR is not standard, the finite cases run in the standard
+// environment with the x87 mode in both units. The classes are disjoint,
+// so the entry's test of the common case first changes no result.
 [[gnu::noinline]] ravo_c_complex cr_other_cases(double x, double y) {
   if (!is_finite_pair(x, y)) return to_c_complex(special_result(x, y));
   const std::uint64_t status = binary64_status(x, y);
@@ -57,9 +56,10 @@ inline bool sse_is_standard(std::uint64_t status, std::uint16_t cw) {
 
 }  // namespace
 
+// The common case: general arguments that need no scaling (both exponents
+// within 2^+-120), in a standard MXCSR; everything else in cr_other_cases.
 ravo_c_complex ravo_internal::cr_csqrt_binary64(ravo_c_complex z) {
   auto [x, y] = parts_of(z);
-  // Arguments that need no scaling are general ones, and the common case.
   if (needs_no_scaling(x, y)) [[likely]] {
     const std::uint64_t status = binary64_status(x, y);
     if (sse_is_standard(status, x87_control_word())) [[likely]]
@@ -67,22 +67,3 @@ ravo_c_complex ravo_internal::cr_csqrt_binary64(ravo_c_complex z) {
   }
   return cr_other_cases(x, y);
 }
-#else
-ravo_c_complex ravo_internal::cr_csqrt_binary64(ravo_c_complex z) {
-  const auto [x, y] = parts_of(z);
-  return to_c_complex(cr_binary64_dispatch(x, y));
-}
-#endif
-
-#if !defined(RAVO_CR_DISPATCH)
-// The only path of this build: the entries themselves.
-extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) { return ravo_internal::cr_csqrt_binary64(z); }
-
-extern "C" const char* cr_csqrt_implementation(void) {
-#if defined(__FP_FAST_FMA)
-  return "binary64-fma";
-#else
-  return "binary64";
-#endif
-}
-#endif
