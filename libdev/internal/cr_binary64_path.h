@@ -11,9 +11,9 @@
 
 #include "binary64_kernel.h"
 #include "binary64_status.h"
+#include "complex_parts.h"
 #include "cr_axis.h"
 #include "cr_binary64_decision.h"
-#include "csqrt_special.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 
 #include <cstdint>
 
-#include "csqrt_special.h"
+#include "complex_parts.h"
 #include "fp_bits.h"
 
 namespace {

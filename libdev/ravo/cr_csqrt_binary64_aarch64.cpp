@@ -5,7 +5,9 @@
 #include "../internal/build_guard.h"
 #include <cstdint>
 
+#include "../internal/argument_classes.h"
 #include "../internal/binary64_status.h"
+#include "../internal/complex_parts.h"
 #include "../internal/cr_axis.h"
 #include "../internal/cr_binary64_path.h"
 #include "../internal/cr_csqrt_paths.h"

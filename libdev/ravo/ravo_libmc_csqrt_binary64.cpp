@@ -4,8 +4,8 @@
 // therefore differs from the x86-64 build only where the x87 design rounds
 // twice.
 #include "../internal/build_guard.h"
+#include "../internal/complex_parts.h"
 #include "../internal/cr_csqrt_paths.h"
-#include "../internal/csqrt_special.h"
 #include "../internal/flag_operations.h"
 #include "ravo_libm.h"
 

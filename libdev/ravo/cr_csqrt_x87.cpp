@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "../internal/argument_classes.h"
+#include "../internal/complex_parts.h"
 #include "../internal/cr_axis.h"
 #include "../internal/cr_csqrt_paths.h"
 #include "../internal/cr_exact_decision.h"

@@ -14,6 +14,8 @@
 #include "../internal/build_guard.h"
 #include <cstdint>
 
+#include "../internal/argument_classes.h"
+#include "../internal/complex_parts.h"
 #include "../internal/cr_binary64_path.h"
 #include "../internal/cr_csqrt_paths.h"
 #include "../internal/csqrt_special.h"
@@ -30,7 +32,7 @@ Parts cr_axis_masked(double x, double y, std::uint16_t) { return cr_axis_root<tr
 // binary64 operations then round in. One comparison.
 inline bool sse_is_standard(std::uint64_t status, std::uint16_t cw) {
   const std::uint64_t wanted = kSseMasks | std::uint64_t{static_cast<std::uint16_t>(cw & kRoundingControl)}
-                                                << kSseRoundingShift;
+                                               << kSseRoundingShift;
   return (status & (kSseMasks | kSseRounding)) == wanted;
 }
 
