@@ -23,6 +23,7 @@
 
 #include <cstdint>
 
+#include "binary64_status.h"
 #include "complex_parts.h"
 #include "fp_bits.h"
 
@@ -35,17 +36,6 @@ constexpr std::uint16_t kX87Precision64 = 0x0300;
 constexpr std::uint16_t kStandardX87 = kX87Masks | kX87Precision64;
 // x87 status word: the flags, in the masks' bit positions.
 constexpr std::uint16_t kX87Flags = 0x003F;
-// MXCSR: flags (bits 0-5), masks (7-12), rounding control (13-14, the x87
-// field three bits higher).
-constexpr std::uint32_t kSseFlags = 0x003F, kSseDenormalFlag = 0x0002;
-constexpr std::uint32_t kSseMasks = 0x1F80, kSseRounding = 0x6000;
-constexpr int kSseRoundingShift = 3;
-
-inline std::uint16_t x87_control_word() {
-  std::uint16_t cw;
-  asm volatile("fnstcw %0" : "=m"(cw));
-  return cw;
-}
 
 // The x87 kernels' environment, in one comparison (in 32 bits, the shorter
 // encoding).

@@ -27,15 +27,6 @@ namespace {
 Parts cr_general_masked(double x, double y, std::uint16_t) { return cr_binary64_general(x, y, binary64_status(x, y)); }
 Parts cr_axis_masked(double x, double y, std::uint16_t) { return cr_axis_root<true>(x, y, binary64_rounding); }
 
-// MXCSR as this path needs it: every exception masked and the x87 unit's
-// rounding mode (the library's, the one fegetround reports), which the
-// binary64 operations then round in. One comparison.
-inline bool sse_is_standard(std::uint64_t status, std::uint16_t cw) {
-  const std::uint64_t wanted = kSseMasks | std::uint64_t{static_cast<std::uint16_t>(cw & kRoundingControl)}
-                                               << kSseRoundingShift;
-  return (status & (kSseMasks | kSseRounding)) == wanted;
-}
-
 // The dispatch but its common case (the entry below), kept out of the
 // entry so that the entry saves no register: special values, then the
 // environment, then general arguments that need scaling and the axes.
