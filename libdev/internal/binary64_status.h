@@ -18,8 +18,28 @@ namespace {
 // Per target: the status word read after x and y are ready, written back,
 // and the rounding mode (a RoundingMode).
 #if defined(__x86_64__)
-// MXCSR: flags in bits 0-5 (inexact is bit 5), the rounding mode in 13-14.
+// MXCSR: flags (bits 0-5, inexact is bit 5), masks (7-12), rounding
+// control (13-14, the x87 field three bits higher).
 constexpr std::uint64_t kInexactStatus = 0x20;
+constexpr std::uint32_t kSseFlags = 0x003F, kSseDenormalFlag = 0x0002;
+constexpr std::uint32_t kSseMasks = 0x1F80, kSseRounding = 0x6000;
+constexpr int kSseRoundingShift = 3;
+
+// The x87 control word, whose rounding control is the library's mode.
+inline std::uint16_t x87_control_word() {
+  std::uint16_t cw;
+  asm volatile("fnstcw %0" : "=m"(cw));
+  return cw;
+}
+
+// MXCSR as the binary64 operations need it: every exception masked (none
+// traps in them) and the x87 unit's rounding mode (cw, the x87 control
+// word; the library's mode, the one fegetround reports). One comparison.
+inline bool sse_is_standard(std::uint64_t status, std::uint16_t cw) {
+  const std::uint64_t wanted = kSseMasks | std::uint64_t{static_cast<std::uint16_t>(cw & kRoundingControl)}
+                                                << kSseRoundingShift;
+  return (status & (kSseMasks | kSseRounding)) == wanted;
+}
 
 inline std::uint64_t binary64_status(double& x, double& y) {
   std::uint32_t mxcsr;
@@ -39,8 +59,10 @@ inline RoundingMode binary64_rounding() {
 }
 #elif defined(__aarch64__)
 // FPSR: cumulative flags, inexact (IXC) is bit 4. FPCR: rounding mode in
-// bits 22-23 in its own encoding (to nearest, up, down, toward zero).
+// bits 22-23 in its own encoding (to nearest, up, down, toward zero), the
+// trap enables in bits 8-12 and 15.
 constexpr std::uint64_t kInexactStatus = 0x10;
+constexpr std::uint64_t kFpcrTrapEnables = 0x9F00;
 
 inline std::uint64_t binary64_status(double& x, double& y) {
   std::uint64_t fpsr;

@@ -9,7 +9,7 @@
 #ifndef RAVO_CR_AXIS_H
 #define RAVO_CR_AXIS_H
 
-#include "csqrt_special.h"
+#include "complex_parts.h"
 #include "fp_bits.h"
 #include "libm_internal.h"
 #include "root_in_mode.h"

@@ -1,8 +1,8 @@
 // cr_csqrt_scalar's binary64-only path: the double-double kernel
 // (binary64_kernel.h), its rounding test, and the slow path when the test
-// fails or the small part may be tiny. Used by cr_csqrt_scalar where the
-// build selects this path, and by csqrt_scalar on targets without the x87
-// format.
+// fails or the small part may be tiny. The entries that dispatch to them,
+// one per target, are cr_csqrt_binary64.cpp (x86-64) and
+// cr_csqrt_binary64_aarch64.cpp.
 #ifndef RAVO_CR_BINARY64_PATH_H
 #define RAVO_CR_BINARY64_PATH_H
 
@@ -11,9 +11,9 @@
 
 #include "binary64_kernel.h"
 #include "binary64_status.h"
+#include "complex_parts.h"
 #include "cr_axis.h"
 #include "cr_binary64_decision.h"
-#include "csqrt_special.h"
 
 namespace {
 
@@ -60,19 +60,6 @@ inline Parts cr_binary64_general(double x, double y, std::uint64_t status) {
     return cr_binary64_unscaled(x, y, status);
   return cr_binary64_scaled(x, y, status);
 }
-
-#if !defined(__x86_64__)
-// The whole of cr_csqrt_scalar on targets without the x87 unit: no
-// environment to check; the rounding mode is the binary64 unit's.
-inline Parts cr_binary64_dispatch(double x, double y) {
-  // Arguments that need no scaling are general ones, and the common case.
-  if (needs_no_scaling(x, y)) [[likely]]
-    return cr_binary64_unscaled(x, y, binary64_status(x, y));
-  if (is_general(x, y)) return cr_binary64_scaled(x, y, binary64_status(x, y));
-  if (is_finite_pair(x, y)) return cr_axis_root<true>(x, y, binary64_rounding);
-  return special_result(x, y);
-}
-#endif
 
 }  // namespace
 

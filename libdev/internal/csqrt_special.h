@@ -1,45 +1,16 @@
-// What csqrt_scalar and cr_csqrt_scalar share outside the general case: the
-// result type, the one-comparison classes and the special-value table. Both
-// functions give the same results and flags for every argument with an
-// infinite or NaN part.
+// The special-value table and the code that realises it, shared by every
+// entry: csqrt_scalar and cr_csqrt_scalar give the same results and flags
+// for every argument with an infinite or NaN part.
 #ifndef RAVO_CSQRT_SPECIAL_H
 #define RAVO_CSQRT_SPECIAL_H
 
-#include <bit>
 #include <cstdint>
 
-#include "../ravo/ravo_libm.h"
+#include "complex_parts.h"
 #include "fp_bits.h"
 #include "libm_internal.h"
 
 namespace {
-
-// A result as two binary64 values; kept out of std::complex inside the
-// library, which GCC would assemble and take apart in memory.
-struct Parts {
-  double re, im;
-};
-
-inline Parts parts_of(ravo_c_complex z) { return {__extension__ __real__ z, __extension__ __imag__ z}; }
-
-inline ravo_c_complex to_c_complex(Parts w) {
-  __extension__ ravo_c_complex z;
-  __extension__ __real__ z = w.re;
-  __extension__ __imag__ z = w.im;
-  return z;
-}
-
-// Both parts finite and non-zero.
-inline bool is_general(double x, double y) {
-  const std::uint64_t mx = magnitude_bits(x), my = magnitude_bits(y);
-  return (mx - 1 > my - 1 ? mx - 1 : my - 1) < kInfinityMagnitude - 1;
-}
-
-// Both parts finite (one of them zero once is_general has failed).
-inline bool is_finite_pair(double x, double y) {
-  const std::uint64_t mx = magnitude_bits(x), my = magnitude_bits(y);
-  return (mx > my ? mx : my) < kInfinityMagnitude;
-}
 
 // a*b, with a as the instruction's first source: when both are NaN, SSE
 // quiets and returns the first source, so a's sign and payload win. Written

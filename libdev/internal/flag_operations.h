@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "csqrt_special.h"
 #include "libm_internal.h"
 
 namespace {

@@ -23,7 +23,8 @@
 
 #include <cstdint>
 
-#include "csqrt_special.h"
+#include "binary64_status.h"
+#include "complex_parts.h"
 #include "fp_bits.h"
 
 namespace {
@@ -35,17 +36,6 @@ constexpr std::uint16_t kX87Precision64 = 0x0300;
 constexpr std::uint16_t kStandardX87 = kX87Masks | kX87Precision64;
 // x87 status word: the flags, in the masks' bit positions.
 constexpr std::uint16_t kX87Flags = 0x003F;
-// MXCSR: flags (bits 0-5), masks (7-12), rounding control (13-14, the x87
-// field three bits higher).
-constexpr std::uint32_t kSseFlags = 0x003F, kSseDenormalFlag = 0x0002;
-constexpr std::uint32_t kSseMasks = 0x1F80, kSseRounding = 0x6000;
-constexpr int kSseRoundingShift = 3;
-
-inline std::uint16_t x87_control_word() {
-  std::uint16_t cw;
-  asm volatile("fnstcw %0" : "=m"(cw));
-  return cw;
-}
 
 // The x87 kernels' environment, in one comparison (in 32 bits, the shorter
 // encoding).
@@ -87,24 +77,17 @@ template <typename Body>
   return w;
 }
 
-// The dispatch both entries share. The classes are disjoint, so testing the
-// general case first changes no result and no flag; each test is one
-// comparison for both parts. The finite cases run in the kernels' standard
-// environment, directly when the caller's x87 control word is that one; the
-// special values need none: bit tests and one product whose rounding and
-// precision cannot matter.
-template <Parts (*general)(double, double, std::uint16_t), Parts (*axis)(double, double, std::uint16_t)>
-inline Parts dispatch(double x, double y) {
-  const auto finite = [](double a, double b, std::uint16_t cw, auto body) {
-    if (x87_is_standard(cw)) [[likely]]
-      return body(a, b, cw);
-    return in_standard_environment(cw, a, b, body);
-  };
-  if (is_general(x, y)) [[likely]]
-    return finite(x, y, x87_control_word(), [](double a, double b, std::uint16_t c) { return general(a, b, c); });
-  if (is_finite_pair(x, y))
-    return finite(x, y, x87_control_word(), [](double a, double b, std::uint16_t c) { return axis(a, b, c); });
-  return special_result(x, y);
+// body(x, y, cw) in the x87 kernels' environment: directly when the
+// caller's control word cw is that one (one read, one comparison), through
+// in_standard_environment otherwise. The x87 entries' finite cases run here;
+// the special values need no environment (bit tests and one product whose
+// rounding and precision cannot matter).
+template <typename Body>
+inline Parts in_x87_environment(double x, double y, Body body) {
+  const std::uint16_t cw = x87_control_word();
+  if (x87_is_standard(cw)) [[likely]]
+    return body(x, y, cw);
+  return in_standard_environment(cw, x, y, body);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include <cstring>
 
 #include "../internal/batch_targets.h"
+#include "../internal/binary64_status.h"
 #include "ravo_libm.h"
 
 namespace {
@@ -37,8 +38,6 @@ constexpr Target kScalar{"scalar", nullptr};
 // may run: every exception masked (no trap would fire in it) and, on
 // x86-64, MXCSR rounding in the library's mode, the x87 one.
 #if defined(__x86_64__)
-constexpr std::uint64_t kInexact = 0x20, kAllMasked = 0x1F80, kRounding = 0x6000;
-
 inline std::uint64_t status() {
   std::uint32_t mxcsr;
   asm volatile("stmxcsr %0" : "=m"(mxcsr) : : "memory");
@@ -48,12 +47,7 @@ inline void set_status(std::uint64_t s) {
   const auto mxcsr = static_cast<std::uint32_t>(s);
   asm volatile("ldmxcsr %0" : : "m"(mxcsr) : "memory");
 }
-inline bool vector_may_run(std::uint64_t s) {
-  std::uint16_t cw;
-  asm volatile("fnstcw %0" : "=m"(cw));
-  const std::uint64_t wanted = kAllMasked | std::uint64_t{static_cast<std::uint16_t>(cw & 0x0C00)} << 3;
-  return (s & (kAllMasked | kRounding)) == wanted;
-}
+inline bool vector_may_run(std::uint64_t s) { return sse_is_standard(s, x87_control_word()); }
 
 constexpr Target kAvx512{"avx512", ravo_internal::batch_lanes_avx512};
 constexpr Target kAvx2{"avx2", ravo_internal::batch_lanes_avx2};
@@ -68,10 +62,6 @@ const Target& choose() {
   return avx2 ? kAvx2 : kScalar;
 }
 #elif defined(__aarch64__)
-// FPSR's cumulative flags (inexact is bit 4); FPCR's trap enables (bits
-// 8-12 and 15), read apart.
-constexpr std::uint64_t kInexact = 0x10;
-
 inline std::uint64_t status() {
   std::uint64_t fpsr;
   asm volatile("mrs %0, fpsr" : "=r"(fpsr) : : "memory");
@@ -81,7 +71,7 @@ inline void set_status(std::uint64_t s) { asm volatile("msr fpsr, %0" : : "r"(s)
 inline bool vector_may_run(std::uint64_t) {
   std::uint64_t fpcr;
   asm volatile("mrs %0, fpcr" : "=r"(fpcr));
-  return (fpcr & 0x9F00) == 0;
+  return (fpcr & kFpcrTrapEnables) == 0;
 }
 
 constexpr Target kNeon{"neon", ravo_internal::batch_lanes_neon};
@@ -125,7 +115,7 @@ extern "C" void cr_csqrt_batch(size_t n, const ravo_c_complex* x, ravo_c_complex
     bool certified = false;
     const std::size_t count = target.lanes(m, reinterpret_cast<const double*>(x + start),
                                            reinterpret_cast<double*>(y + start), left, certified);
-    set_status(certified ? before | kInexact : before);
+    set_status(certified ? before | kInexactStatus : before);
     for (std::size_t k = 0; k < count; ++k) y[start + left[k]] = cr_csqrt_scalar(x[start + left[k]]);
   }
 }

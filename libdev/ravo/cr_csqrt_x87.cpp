@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "../internal/argument_classes.h"
+#include "../internal/complex_parts.h"
 #include "../internal/cr_axis.h"
 #include "../internal/cr_csqrt_paths.h"
 #include "../internal/cr_exact_decision.h"
@@ -125,7 +127,15 @@ Parts cr_axis_result(double x, double y, std::uint16_t cw) {
 
 }  // namespace
 
+// The dispatch csqrt_scalar has: general case first (the classes are
+// disjoint), the finite cases in the x87 kernels' environment.
 ravo_c_complex ravo_internal::cr_csqrt_x87(ravo_c_complex z) {
   const auto [x, y] = parts_of(z);
-  return to_c_complex(dispatch<__ravo_internal_cr_csqrt, cr_axis_result>(x, y));
+  if (is_general(x, y)) [[likely]]
+    return to_c_complex(in_x87_environment(
+        x, y, [](double a, double b, std::uint16_t cw) { return __ravo_internal_cr_csqrt(a, b, cw); }));
+  if (is_finite_pair(x, y))
+    return to_c_complex(
+        in_x87_environment(x, y, [](double a, double b, std::uint16_t cw) { return cr_axis_result(a, b, cw); }));
+  return to_c_complex(special_result(x, y));
 }

@@ -1,0 +1,27 @@
+// A complex value as the library handles it inside: two binary64 parts,
+// taken from and put back into the C type of the public header.
+#ifndef RAVO_COMPLEX_PARTS_H
+#define RAVO_COMPLEX_PARTS_H
+
+#include "../ravo/ravo_libm.h"
+
+namespace {
+
+// A result as two binary64 values; kept out of std::complex inside the
+// library, which GCC would assemble and take apart in memory.
+struct Parts {
+  double re, im;
+};
+
+inline Parts parts_of(ravo_c_complex z) { return {__extension__ __real__ z, __extension__ __imag__ z}; }
+
+inline ravo_c_complex to_c_complex(Parts w) {
+  __extension__ ravo_c_complex z;
+  __extension__ __real__ z = w.re;
+  __extension__ __imag__ z = w.im;
+  return z;
+}
+
+}  // namespace
+
+#endif

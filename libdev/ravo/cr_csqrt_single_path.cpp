@@ -1,0 +1,17 @@
+// cr_csqrt_scalar in builds with one path, the binary64-only one: aarch64,
+// and x86-64 with RAVO_CR_PORTABLE. The build's file list puts this file in
+// place of cr_csqrt_dispatch.cpp; the entry is a direct jump.
+#include "../internal/build_guard.h"
+#include "../internal/cr_csqrt_paths.h"
+#include "ravo_libm.h"
+
+extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) { return ravo_internal::cr_csqrt_binary64(z); }
+
+// With FMA when the compiler targets it (aarch64 always).
+extern "C" const char* cr_csqrt_implementation(void) {
+#if defined(__FP_FAST_FMA)
+  return "binary64-fma";
+#else
+  return "binary64";
+#endif
+}
