@@ -25,26 +25,29 @@
 namespace {
 
 Parts cr_general_masked(double x, double y, std::uint16_t) { return cr_binary64_general(x, y, binary64_status(x, y)); }
-Parts cr_axis_masked(double x, double y, std::uint16_t) { return cr_axis_root<true>(x, y, binary64_rounding); }
 
 // The dispatch but its common case (the entry below), kept out of the
-// entry so that the entry saves no register: special values, then the
-// environment, then general arguments that need scaling and the axes.
-// Where MXCSR is not standard, the finite cases run in the standard
-// environment with the x87 mode in both units. The classes are disjoint,
-// so the entry's test of the common case first changes no result.
+// entry so that the entry saves no register: special values, the axes,
+// then the environment and general arguments that need scaling. Where
+// MXCSR is not standard, those run in the standard environment with the
+// x87 mode in both units. The classes are disjoint, so the entry's test of
+// the common case first changes no result.
+//
+// An axis root needs no MXCSR: its square roots of normal operands raise
+// inexact exactly when the part is inexact (and trap there, if the caller
+// unmasked it), and each root is moved to the x87 mode by integer steps,
+// whatever MXCSR's mode; reading MXCSR (stmxcsr, 15 to 20 cycles on some
+// CPUs) would cost more than the root.
 [[gnu::noinline]] ravo_c_complex cr_other_cases(double x, double y) {
   if (!is_finite_pair(x, y)) return to_c_complex(special_result(x, y));
-  const std::uint64_t status = binary64_status(x, y);
   const std::uint16_t cw = x87_control_word();
-  const bool general = is_general(x, y);
+  if (!is_general(x, y)) return to_c_complex(cr_axis_root<false>(x, y, [cw] { return x87_rounding(cw); }));
+  const std::uint64_t status = binary64_status(x, y);
   if (!sse_is_standard(status, cw)) [[unlikely]] {
     const auto standard = static_cast<std::uint16_t>((cw & kRoundingControl) | kStandardX87);
-    return to_c_complex(general ? in_standard_environment(standard, x, y, cr_general_masked)
-                                : in_standard_environment(standard, x, y, cr_axis_masked));
+    return to_c_complex(in_standard_environment(standard, x, y, cr_general_masked));
   }
-  if (general) return to_c_complex(cr_binary64_scaled(x, y, status));
-  return to_c_complex(cr_axis_root<true>(x, y, binary64_rounding));
+  return to_c_complex(cr_binary64_scaled(x, y, status));
 }
 
 }  // namespace
