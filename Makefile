@@ -12,7 +12,7 @@ help:
 	@echo "make check     install missing Debian packages, build, run the test suite"
 	@echo "make install   build and install the library, header, CMake and pkg-config files, csqrt and the manual (PREFIX=$(PREFIX))"
 	@echo "make accuracy  csqrt_scalar and cr_csqrt_scalar against MPC beside the system csqrt, and the picture ($(BUILD)/accuracy.png)"
-	@echo "make bench     throughput and latency against the system csqrt"
+	@echo "make bench     throughput and latency against the system csqrt, then the array function's time per element"
 	@echo "make deps      only install the missing Debian packages (tools/install-deps.sh)"
 	@echo "make clean     remove $(BUILD)"
 
@@ -49,8 +49,9 @@ accuracy: build
 # Throughput and latency against the system csqrt; ends with a ratio table.
 bench: configure
 	@cmake -S . -B $(BUILD) -DRAVO_BUILD_BENCHMARKS=ON >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS) --target csqrt_bench
+	@cmake --build $(BUILD) -j $(JOBS) --target csqrt_bench csqrt_batch_bench
 	@$(BUILD)/bench/csqrt_bench --benchmark_min_time=0.2 --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	@$(BUILD)/bench/csqrt_batch_bench --benchmark_min_time=0.2 --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 clean:
 	rm -rf $(BUILD)
