@@ -135,9 +135,10 @@ inline LaneMask biased_exponent(LaneMask bits) { return (LaneMask)(((LaneBits)bi
 constexpr double kLaneTolerance = 0x1p-34;
 
 inline LaneMask rounding_is_certain(DoubleDoubleOf<LaneDouble> v) {
-  constexpr std::int64_t kExponentField = std::int64_t{0x7FF} << 52;
-  // 2^(54 - E) for hi in [2^E, 2^(E+1)), by its exponent field.
-  const LaneDouble to_quarters = (LaneDouble)((std::int64_t{2100} << 52) - ((LaneMask)v.hi & kExponentField));
+  constexpr std::uint64_t kExponentField = std::uint64_t{0x7FF} << 52;
+  // 2^(54 - E) for hi in [2^E, 2^(E+1)), by its exponent field (in unsigned
+  // words: 2100 << 52 passes the largest signed one).
+  const LaneDouble to_quarters = (LaneDouble)((std::uint64_t{2100} << 52) - ((LaneBits)v.hi & kExponentField));
   const LaneDouble w = v.lo * to_quarters;
   constexpr double kRounder = 0x1.8p52;
   const LaneDouble d = w - ((w + kRounder) - kRounder);
