@@ -14,12 +14,17 @@ struct SettledRoot {
 };
 
 // x and y finite and non-zero; status_at_entry is the binary64 status word
-// read before any arithmetic of the call (binary64_status.h). The result is
+// read before any arithmetic of the call (binary64_status.h);
+// (big_hi + big_lo) 2^big_scale and (small_hi + small_lo) 2^small_scale are
+// the kernel's parts as the fast path computed them (within 2^-97), handed
+// over rather than computed again (plain doubles: the kernel's types are
+// local to each file). The result is
 // correctly rounded in the current mode, with inexact put back to its entry
 // state when both parts are exact, and inexact and underflow raised as the
-// parts warrant. Two doubles, returned in registers, so that the fast path
-// can jump here.
-SettledRoot cr_binary64_settle(double x, double y, std::uint64_t status_at_entry);
+// parts warrant. Every argument and both results travel in registers, so
+// that the fast path can jump here.
+SettledRoot cr_binary64_settle(double x, double y, std::uint64_t status_at_entry, double big_hi, double big_lo,
+                               double small_hi, double small_lo, int big_scale, int small_scale);
 
 }  // namespace ravo_internal
 

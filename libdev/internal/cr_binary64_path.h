@@ -35,7 +35,8 @@ inline bool is_certain(const Binary64Root& root) {
 inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
   const RootPair root = unscaled_root(x, y);
   if (!both_roundings_are_certain(root.big, root.small)) [[unlikely]]
-    return std::bit_cast<Parts>(ravo_internal::cr_binary64_settle(x, y, status));
+    return std::bit_cast<Parts>(ravo_internal::cr_binary64_settle(x, y, status, root.big.hi, root.big.lo, root.small.hi,
+                                                                  root.small.lo, 0, 0));
   const PartSigns signs = part_signs(x, y);
   const double t = signed_rounding(root.big, signs.big), q = signed_rounding(root.small, signs.small);
   if (sign_bit(x)) return {q, t};
@@ -47,7 +48,8 @@ inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
 [[gnu::noinline]] inline Parts cr_binary64_scaled(double x, double y, std::uint64_t status) {
   const Binary64Root root = binary64_root(x, y);
   if (!is_certain(root)) [[unlikely]]
-    return std::bit_cast<Parts>(ravo_internal::cr_binary64_settle(x, y, status));
+    return std::bit_cast<Parts>(ravo_internal::cr_binary64_settle(x, y, status, root.big.hi, root.big.lo, root.small.hi,
+                                                                  root.small.lo, root.big_scale, root.small_scale));
   const PartSigns signs = part_signs(x, y);
   const double t = times_power_of_two(signed_rounding(root.big, signs.big), root.big_scale);
   const double q = times_power_of_two(signed_rounding(root.small, signs.small), root.small_scale);

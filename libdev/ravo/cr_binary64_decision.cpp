@@ -95,8 +95,9 @@ Settled settle(RootPart part, double x, double y, DoubleDouble v, int scale, std
 
 namespace ravo_internal {
 
-SettledRoot cr_binary64_settle(double x, double y, std::uint64_t status_at_entry) {
-  const Binary64Root root = binary64_root(x, y);
+SettledRoot cr_binary64_settle(double x, double y, std::uint64_t status_at_entry, double big_hi, double big_lo,
+                               double small_hi, double small_lo, int big_scale, int small_scale) {
+  const Binary64Root root{{big_hi, big_lo}, {small_hi, small_lo}, big_scale, small_scale};
   const RoundingMode rounding = binary64_rounding();
   const std::uint64_t y_sign = bits_of(y) & kSignBit;
   const bool x_negative = sign_bit(x);
