@@ -47,10 +47,22 @@ inline std::uint64_t binary64_status(double& x, double& y) {
   return mxcsr;
 }
 
+// The status word around work done out of line (the array function's
+// lanes): memory clobbers keep the calls on their side.
+inline std::uint64_t binary64_status() {
+  std::uint32_t mxcsr;
+  asm volatile("stmxcsr %0" : "=m"(mxcsr) : : "memory");
+  return mxcsr;
+}
+
 inline void set_binary64_status(std::uint64_t status) {
   const auto mxcsr = static_cast<std::uint32_t>(status);
-  asm volatile("ldmxcsr %0" : : "m"(mxcsr));
+  asm volatile("ldmxcsr %0" : : "m"(mxcsr) : "memory");
 }
+
+// The binary64 unit in the state the library's binary64 arithmetic needs,
+// from a status word read on entry.
+inline bool binary64_is_standard(std::uint64_t status) { return sse_is_standard(status, x87_control_word()); }
 
 inline RoundingMode binary64_rounding() {
   std::uint32_t mxcsr;
@@ -70,7 +82,20 @@ inline std::uint64_t binary64_status(double& x, double& y) {
   return fpsr;
 }
 
-inline void set_binary64_status(std::uint64_t fpsr) { asm volatile("msr fpsr, %0" : : "r"(fpsr)); }
+inline std::uint64_t binary64_status() {
+  std::uint64_t fpsr;
+  asm volatile("mrs %0, fpsr" : "=r"(fpsr) : : "memory");
+  return fpsr;
+}
+
+inline void set_binary64_status(std::uint64_t fpsr) { asm volatile("msr fpsr, %0" : : "r"(fpsr) : "memory"); }
+
+// No trap enabled (FPCR's rounding is the library's mode on this target).
+inline bool binary64_is_standard(std::uint64_t) {
+  std::uint64_t fpcr;
+  asm volatile("mrs %0, fpcr" : "=r"(fpcr));
+  return (fpcr & kFpcrTrapEnables) == 0;
+}
 
 inline RoundingMode binary64_rounding() {
   std::uint64_t fpcr;

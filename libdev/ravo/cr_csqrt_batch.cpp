@@ -20,6 +20,9 @@
 #include <cstring>
 
 #include "../internal/batch_targets.h"
+#if defined(__x86_64__)
+#include "../internal/cpu_features.h"
+#endif
 #include "../internal/binary64_status.h"
 #include "ravo_libm.h"
 
@@ -34,46 +37,18 @@ struct Target {
 
 constexpr Target kScalar{"scalar", nullptr};
 
-// The binary64 status word, its inexact flag, and whether the vector work
-// may run: every exception masked (no trap would fire in it) and, on
-// x86-64, MXCSR rounding in the library's mode, the x87 one.
 #if defined(__x86_64__)
-inline std::uint64_t status() {
-  std::uint32_t mxcsr;
-  asm volatile("stmxcsr %0" : "=m"(mxcsr) : : "memory");
-  return mxcsr;
-}
-inline void set_status(std::uint64_t s) {
-  const auto mxcsr = static_cast<std::uint32_t>(s);
-  asm volatile("ldmxcsr %0" : : "m"(mxcsr) : "memory");
-}
-inline bool vector_may_run(std::uint64_t s) { return sse_is_standard(s, x87_control_word()); }
-
 constexpr Target kAvx512{"avx512", ravo_internal::batch_lanes_avx512};
 constexpr Target kAvx2{"avx2", ravo_internal::batch_lanes_avx2};
 
 const Target& choose() {
-  __builtin_cpu_init();  // may run before the C runtime's constructors
+  init_cpu_features();
   const char* forced = std::getenv("RAVO_CR_BATCH_TARGET");
-  const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-  const bool avx512 = avx2 && __builtin_cpu_supports("avx512f");
   if (forced != nullptr && std::strcmp(forced, "scalar") == 0) return kScalar;
-  if (avx512 && (forced == nullptr || std::strcmp(forced, "avx2") != 0)) return kAvx512;
-  return avx2 ? kAvx2 : kScalar;
+  if (cpu_has_avx512f_fma() && (forced == nullptr || std::strcmp(forced, "avx2") != 0)) return kAvx512;
+  return cpu_has_avx2_fma() ? kAvx2 : kScalar;
 }
 #elif defined(__aarch64__)
-inline std::uint64_t status() {
-  std::uint64_t fpsr;
-  asm volatile("mrs %0, fpsr" : "=r"(fpsr) : : "memory");
-  return fpsr;
-}
-inline void set_status(std::uint64_t s) { asm volatile("msr fpsr, %0" : : "r"(s) : "memory"); }
-inline bool vector_may_run(std::uint64_t) {
-  std::uint64_t fpcr;
-  asm volatile("mrs %0, fpcr" : "=r"(fpcr));
-  return (fpcr & kFpcrTrapEnables) == 0;
-}
-
 constexpr Target kNeon{"neon", ravo_internal::batch_lanes_neon};
 
 const Target& choose() {
@@ -107,15 +82,15 @@ void scalar_loop(std::size_t n, const ravo_c_complex* x, ravo_c_complex* y) {
 
 extern "C" void cr_csqrt_batch(size_t n, const ravo_c_complex* x, ravo_c_complex* y) {
   const Target& target = chosen();
-  if (target.lanes == nullptr || n == 0 || !vector_may_run(status())) return scalar_loop(n, x, y);
+  if (target.lanes == nullptr || n == 0 || !binary64_is_standard(binary64_status())) return scalar_loop(n, x, y);
   std::uint32_t left[kChunk];
   for (std::size_t start = 0; start < n; start += kChunk) {
     const std::size_t m = n - start < kChunk ? n - start : kChunk;
-    const std::uint64_t before = status();
+    const std::uint64_t before = binary64_status();
     bool certified = false;
     const std::size_t count = target.lanes(m, reinterpret_cast<const double*>(x + start),
                                            reinterpret_cast<double*>(y + start), left, certified);
-    set_status(certified ? before | kInexactStatus : before);
+    set_binary64_status(certified ? before | kInexactStatus : before);
     for (std::size_t k = 0; k < count; ++k) y[start + left[k]] = cr_csqrt_scalar(x[start + left[k]]);
   }
 }

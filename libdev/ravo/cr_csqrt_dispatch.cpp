@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "../internal/cpu_features.h"
 #include "../internal/cr_csqrt_paths.h"
 #include "ravo_libm.h"
 
@@ -24,12 +25,8 @@ struct Path {
 constexpr Path kX87{"x87", ravo_internal::cr_csqrt_x87};
 constexpr Path kBinary64Fma{"binary64-fma", ravo_internal::cr_csqrt_binary64};
 
-bool cpu_has_fma() {
-  __builtin_cpu_init();  // may run before the C runtime's constructors
-  return __builtin_cpu_supports("fma") && __builtin_cpu_supports("avx");
-}
-
 const Path& choose() {
+  init_cpu_features();
   const char* forced = std::getenv("RAVO_CR_CSQRT_PATH");
   if (forced != nullptr && std::strcmp(forced, "x87") == 0) return kX87;
   return cpu_has_fma() ? kBinary64Fma : kX87;
