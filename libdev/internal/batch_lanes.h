@@ -43,26 +43,34 @@ typedef double LaneDouble __attribute__((vector_size(8 * kLanes)));
 typedef std::int64_t LaneMask __attribute__((vector_size(8 * kLanes)));  // all ones or all zeros per lane
 typedef std::uint64_t LaneBits __attribute__((vector_size(8 * kLanes)));  // shifts are logical: AVX2 has no 64-bit arithmetic one
 
-// The root and the fused residual c - a*b: one instruction each.
+// The root, the fused residual c - a*b, and the nearest integer whatever
+// the rounding mode (raising nothing): one instruction each.
 template <>
 struct Lanes<LaneDouble> {
 #if RAVO_BATCH_LANES == 8
-  // Masked, all lanes on: GCC 12's unmasked form starts from an undefined
+  // Masked, all lanes on: GCC 12's unmasked forms start from an undefined
   // vector that -Wmaybe-uninitialized reports.
   static LaneDouble root(LaneDouble v) { return (LaneDouble)_mm512_mask_sqrt_pd((__m512d)v, 0xFF, (__m512d)v); }
   static LaneDouble residual(LaneDouble c, LaneDouble a, LaneDouble b) {
     return (LaneDouble)_mm512_fnmadd_pd((__m512d)a, (__m512d)b, (__m512d)c);
+  }
+  static LaneDouble nearest_integer(LaneDouble v) {
+    return (LaneDouble)_mm512_mask_roundscale_pd((__m512d)v, 0xFF, (__m512d)v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
   }
 #elif RAVO_BATCH_LANES == 4
   static LaneDouble root(LaneDouble v) { return (LaneDouble)_mm256_sqrt_pd((__m256d)v); }
   static LaneDouble residual(LaneDouble c, LaneDouble a, LaneDouble b) {
     return (LaneDouble)_mm256_fnmadd_pd((__m256d)a, (__m256d)b, (__m256d)c);
   }
+  static LaneDouble nearest_integer(LaneDouble v) {
+    return (LaneDouble)_mm256_round_pd((__m256d)v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+  }
 #else
   static LaneDouble root(LaneDouble v) { return (LaneDouble)vsqrtq_f64((float64x2_t)v); }
   static LaneDouble residual(LaneDouble c, LaneDouble a, LaneDouble b) {
     return (LaneDouble)vfmsq_f64((float64x2_t)c, (float64x2_t)a, (float64x2_t)b);
   }
+  static LaneDouble nearest_integer(LaneDouble v) { return (LaneDouble)vrndnq_f64((float64x2_t)v); }
 #endif
 };
 
@@ -127,24 +135,20 @@ inline LaneMask biased_exponent(LaneMask bits) { return (LaneMask)(((LaneBits)bi
 
 // The rounding test of binary64_kernel.h in floating point: lo in quarters
 // of hi's last place (w, exact: a power-of-two scaling, |w| < 64), and its
-// distance to the nearest integer, which is exact whenever it is below 1/2
-// (the integer from adding and subtracting 1.5 2^52, which rounds in the
-// current mode: nearest, floor or ceiling, all within one). The value
-// errs by less than 2^-97 of itself, below 2^-42 quarter places; the test
-// asks for more than kLaneTolerance, the scalar test's 2^-34.
+// distance to the nearest integer (exact: at most 1/2, and a multiple of
+// w's last place). The value errs by less than 2^-97 of itself, below
+// 2^-42 quarter places; the test asks for more than kLaneTolerance, the
+// scalar test's 2^-34. The result says, per lane, how far from the grid.
 constexpr double kLaneTolerance = 0x1p-34;
 
-inline LaneMask rounding_is_certain(DoubleDoubleOf<LaneDouble> v) {
+inline LaneDouble distance_to_grid(DoubleDoubleOf<LaneDouble> v) {
   constexpr std::uint64_t kExponentField = std::uint64_t{0x7FF} << 52;
   // 2^(54 - E) for hi in [2^E, 2^(E+1)), by its exponent field (in unsigned
   // words: 2100 << 52 passes the largest signed one).
   const LaneDouble to_quarters = (LaneDouble)((std::uint64_t{2100} << 52) - ((LaneBits)v.hi & kExponentField));
   const LaneDouble w = v.lo * to_quarters;
-  constexpr double kRounder = 0x1.8p52;
-  const LaneDouble d = w - ((w + kRounder) - kRounder);
-  const LaneDouble distance = (LaneDouble)((LaneMask)d & ~(std::int64_t{1} << 63));
-  const LaneDouble other = 1.0 - distance;
-  return (distance > kLaneTolerance) & (other > kLaneTolerance);
+  const LaneDouble d = w - Lanes<LaneDouble>::nearest_integer(w);
+  return (LaneDouble)((LaneMask)d & ~(std::int64_t{1} << 63));
 }
 
 // hi + lo with the sign bit `sign` applied to both first: the signed
@@ -162,13 +166,6 @@ struct LaneOperands {
   LaneDouble x, y, n;
   LaneMask big_scale, small_scale, taken;
 };
-
-// Every lane within 2^+-120 (needs_no_scaling): the operands as they are.
-inline LaneOperands unscaled_operands(LaneMask x_bits, LaneMask y_bits) {
-  constexpr std::int64_t kMagnitude = ~(std::int64_t{1} << 63);
-  const LaneDouble ay = (LaneDouble)(y_bits & kMagnitude);
-  return {(LaneDouble)(x_bits & kMagnitude), ay, ay, LaneMask{}, LaneMask{}, ~LaneMask{}};
-}
 
 // Lanes with both parts normal (finite, non-zero, no subnormal), as
 // binary64_root scales them, from the bits: k = floor(max exponent / 2),
@@ -196,28 +193,42 @@ inline LaneDouble times_power_of_two(LaneDouble v, LaneMask scale) {
   return (LaneDouble)((LaneBits)v + ((LaneBits)scale << 52));
 }
 
-inline unsigned root_lanes(const double* x, double* y) {
-  const LanePair z = load_complex(x);
-  const LaneMask x_bits = (LaneMask)z.re, y_bits = (LaneMask)z.im;
-  // The common case takes the operands as they are, without the scaling's
-  // integer steps; a vector with any other lane takes them all scaled.
-  const LaneMask ex = biased_exponent(x_bits), ey = biased_exponent(y_bits);
-  const LaneMask unscaled = (ex >= 1023 - 120) & (ex <= 1023 + 120) & (ey >= 1023 - 120) & (ey <= 1023 + 120);
-  const LaneOperands op = lane_bits(unscaled) == (1u << kLanes) - 1 ? unscaled_operands(x_bits, y_bits)
-                                                                    : scaled_operands(x_bits, y_bits);
+// The kernel on the operands, and the lanes finished here written to y:
+// the root where both roundings are certain (and, scaled, the lane taken
+// and its small part at least 2^-1021 after scaling: normal, and not tiny
+// by any tininess rule, as is_clear_of_underflow asks; always so
+// unscaled), the argument z itself elsewhere. Returns a bit per lane that
+// the scalar path must finish.
+template <bool kScaled>
+__attribute__((always_inline)) inline unsigned finish_lanes(LanePair z, const LaneOperands& op, double* y) {
   const RootPairOf<LaneDouble> root = root_core(op.x, op.y, op.n);
-  // The small part at least 2^-1021 after scaling: normal, and not tiny by
-  // any tininess rule (is_clear_of_underflow; always so unscaled).
-  const LaneMask clear = biased_exponent((LaneMask)root.small.hi) + op.small_scale > 2;
-  const LaneMask done = op.taken & clear & rounding_is_certain(root.big) & rounding_is_certain(root.small);
+  LaneMask done = (distance_to_grid(root.big) > kLaneTolerance) & (distance_to_grid(root.small) > kLaneTolerance);
+  if (kScaled) done &= op.taken & (biased_exponent((LaneMask)root.small.hi) + op.small_scale > 2);
   // For x < 0 the big part is the imaginary one and takes y's sign; for
   // x > 0 the small one does.
   constexpr std::int64_t kSign = std::int64_t{1} << 63;
+  const LaneMask x_bits = (LaneMask)z.re, y_bits = (LaneMask)z.im;
   const LaneMask x_negative = x_bits < 0, y_sign = y_bits & kSign;
-  const LaneDouble t = times_power_of_two(signed_sum(root.big, y_sign & x_negative), op.big_scale);
-  const LaneDouble q = times_power_of_two(signed_sum(root.small, y_sign & ~x_negative), op.small_scale);
+  LaneDouble t = signed_sum(root.big, y_sign & x_negative), q = signed_sum(root.small, y_sign & ~x_negative);
+  if (kScaled) t = times_power_of_two(t, op.big_scale), q = times_power_of_two(q, op.small_scale);
   store_complex(y, {select(done, select(x_negative, q, t), z.re), select(done, select(x_negative, t, q), z.im)});
   return ~lane_bits(done) & ((1u << kLanes) - 1);
+}
+
+// The kLanes values at x (interleaved re, im) through the kernel. The
+// common case, every part within 2^+-120 (needs_no_scaling, checked on the
+// magnitudes' bits), takes the operands as they are, without the
+// scaling's integer steps; a vector with any other lane takes them all
+// scaled.
+__attribute__((always_inline)) inline unsigned root_lanes(const double* x, double* y) {
+  const LanePair z = load_complex(x);
+  constexpr std::int64_t kMagnitude = ~(std::int64_t{1} << 63);
+  constexpr std::int64_t kLow = std::int64_t{1023 - 120} << 52, kHigh = std::int64_t{1023 + 121} << 52;
+  const LaneMask ax = (LaneMask)z.re & kMagnitude, ay = (LaneMask)z.im & kMagnitude;
+  const LaneMask unscaled = (ax >= kLow) & (ax < kHigh) & (ay >= kLow) & (ay < kHigh);
+  if (lane_bits(unscaled) == (1u << kLanes) - 1)
+    return finish_lanes<false>(z, LaneOperands{(LaneDouble)ax, (LaneDouble)ay, (LaneDouble)ay, LaneMask{}, LaneMask{}, ~LaneMask{}}, y);
+  return finish_lanes<true>(z, scaled_operands((LaneMask)z.re, (LaneMask)z.im), y);
 }
 
 // The first n values of x (interleaved) through the lanes; the indices the
