@@ -33,11 +33,11 @@
 //   multiple of X's last place)                             2^-(2a+b+159)
 //   half_lo                                                 2^-(2a+b+160)
 //   th's residual (th >= 2^-(a/2+1))                        2^-(a+106)
-//   0.5 reciprocal, at least 2^-(b/2+1.65)              ulp 2^-(b/2+54)
-//   tl = (residual + half_lo) 0.5 reciprocal                2^-(2a+1.5b+214)
+//   half reciprocal, at least 2^-(b/2+1.65)             ulp 2^-(b/2+54)
+//   tl = (residual + half_lo) half reciprocal               2^-(2a+1.5b+214)
 //   qh >= 2^-(a+b/2+1.65)                               ulp 2^-(a+b/2+54)
 //   (2 qh) tl, and so the remainder                         2^-(3a+2b+267)
-//   ql = remainder 0.5 reciprocal                           2^-(3a+2.5b+321)
+//   ql = remainder half reciprocal                          2^-(3a+2.5b+321)
 // Unscaled, a = b = 120: the finest is ql's 2^-981. A wider range fails:
 // within 2^+-250, tl could reach 2^-1089, and (2 qh) tl, the remainder and
 // ql lower still (a perfect square x with a tiny y leaves th's residual 0
@@ -162,15 +162,19 @@ inline RootPairOf<V> root_core(V X, V Y, V N) {
   const V a_hi = zh + X;
   const V a_lo = (X - (a_hi - zh)) + zl;
   const V half_hi = 0.5 * a_hi, half_lo = 0.5 * a_lo;
-  // T = sqrt(A / 2), corrected by the reciprocal 1/th = th / half_hi that
-  // Q needs anyway; its division runs alongside the root.
+  // T = sqrt(A / 2), corrected by the half reciprocal 1/(2 th) =
+  // th / a_hi that Q needs anyway; its division runs alongside the root.
+  // (Every product with 0.5 or 2 here is exact, so 0.5 (th / half_hi)
+  // would round to the same value, one multiplication later.)
   const V th = L::root(half_hi);
-  const V reciprocal = th * (1.0 / half_hi);
-  const V tl = (L::residual(half_hi, th, th) + half_lo) * (0.5 * reciprocal);
-  // Q = N / (2T): qh from the reciprocal, ql from the remainder.
-  const V qh = N * (0.5 * reciprocal);
-  const V remainder = L::residual(N, qh, 2.0 * th) - (2.0 * qh) * tl;
-  const V ql = remainder * (0.5 * reciprocal);
+  const V half_reciprocal = th * (1.0 / a_hi);
+  const V tl = (L::residual(half_hi, th, th) + half_lo) * half_reciprocal;
+  // Q = N / (2T): qh from the reciprocal, ql from the remainder
+  // N - 2 qh (th + tl).
+  const V qh = N * half_reciprocal;
+  const V twice_qh = 2.0 * qh;
+  const V remainder = L::residual(N, twice_qh, th) - twice_qh * tl;
+  const V ql = remainder * half_reciprocal;
   return {{th, tl}, {qh, ql}};
 }
 

@@ -24,7 +24,7 @@
 # of 2^-870, and ql of 2^-925 (2^-(2M+325)); the values near 1 (zh, a_hi,
 # th, qh) and their residuals at their own last places. Roots and
 # quotients are not dyadic, and the products zh (0.5 / s.hi),
-# th (1 / half_hi) and N (0.5 reciprocal) take their granularity from
+# th (1 / a_hi) and N (half reciprocal) take their granularity from
 # their size: for those the goals are lower bounds.
 # Without FMA, residual(c, a, b) computes p = fl(a*b), c - p and the exact
 # product error a*b - p, then subtracts: the p_ and gap_ rows cover those.
@@ -36,13 +36,13 @@
 # binary64 value at least 2^e is a multiple of 2^(e-52)) on top of interval
 # bounds for the magnitudes. No hint is needed, but two magnitudes must be
 # goals: z_factor = zh (0.5 / s.hi), about 1/(2 sqrt(s.hi)) >= 2^-3.5, and
-# reciprocal = th (1 / half_hi), about 1/sqrt(half_hi) >= 2^-1.14, are
+# half_rec = th (1 / a_hi), about 1/(2 sqrt(half_hi)) >= 2^-2.14, are
 # products whose factors interval arithmetic bounds independently, which
-# gives only 2^-6 and 2^-2.8 and leaves ql at 2^-931. Stated as goals,
-# z_factor >= 2^-4 and reciprocal >= 2^-2 hold: Gappa assumes the contrary
-# and propagates it back until a range empties (z_factor small with zh
-# bounded makes 0.5 / s.hi small, so s.hi large, so zh large, and so on
-# past the top of s.hi's range; reciprocal likewise through half_hi). The
+# leaves ql at 2^-931. Stated as goals, z_factor >= 2^-4 and
+# half_rec >= 2^-3 hold: Gappa assumes the contrary and propagates it back
+# until a range empties (z_factor small with zh bounded makes 0.5 / s.hi
+# small, so s.hi large, so zh large, and so on past the top of s.hi's
+# range; half_rec likewise through a_hi). The
 # granularities of zl, tl, qh and ql rest on these two.
 #
 # A later flush fails: with the smaller operand's last place at 2^-452
@@ -86,19 +86,17 @@ a_err      = rnd(X - a_diff);
 a_lo       = rnd(a_err + zl);
 half_hi    = rnd(0.5 * a_hi);
 half_lo    = rnd(0.5 * a_lo);
-# T = th + tl, with reciprocal = th (1 / half_hi) and half_rec = 0.5 reciprocal.
+# T = th + tl, with half_rec = th (1 / a_hi), about 1 / (2 th).
 th         = rnd(sqrt(half_hi));
-inv_half   = rnd(1 / half_hi);
-reciprocal = rnd(th * inv_half);
-half_rec   = rnd(0.5 * reciprocal);
+inv_a      = rnd(1 / a_hi);
+half_rec   = rnd(th * inv_a);
 res_t      = rnd(half_hi - th * th);
 corr_t     = rnd(res_t + half_lo);
 tl         = rnd(corr_t * half_rec);
 # Q = qh + ql.
 qh         = rnd(N * half_rec);
-th2        = rnd(2 * th);
-res_n      = rnd(N - qh * th2);
 qh2        = rnd(2 * qh);
+res_n      = rnd(N - qh2 * th);
 qh2_tl     = rnd(qh2 * tl);
 remainder  = rnd(res_n - qh2_tl);
 ql         = rnd(remainder * half_rec);
@@ -108,7 +106,7 @@ p_z        = rnd(zh * zh);
 gap_z      = rnd(s_hi - p_z);
 p_t        = rnd(th * th);
 gap_t      = rnd(half_hi - p_t);
-p_n        = rnd(qh * th2);
+p_n        = rnd(qh2 * th);
 gap_n      = rnd(N - p_n);
 
 { X in [0, 4] /\ Y in [0, 4] /\ @FIX(X, -352) /\ @FIX(Y, -352)
@@ -116,10 +114,10 @@ gap_n      = rnd(N - p_n);
 # Magnitudes: the two products the finer granularities rest on, then the
 # roots, the quotients and the products that take their granularity from
 # their size.
-    z_factor >= 1b-4 /\ reciprocal >= 1b-2
+    z_factor >= 1b-4 /\ half_rec >= 1b-3
  /\ sqrt(s_hi) >= 1b-1 /\ zh >= 1b-1 /\ 0.5 / s_hi >= 1b-6 /\ zh * inv_s >= 1b-4
- /\ sqrt(half_hi) >= 1b-1 /\ th >= 1b-1 /\ 1 / half_hi >= 1b-3
- /\ th * inv_half >= 1b-2
+ /\ sqrt(half_hi) >= 1b-1 /\ th >= 1b-1 /\ 1 / a_hi >= 1b-4
+ /\ th * inv_a >= 1b-3
  /\ half_rec >= 1b-3 /\ N * half_rec >= 1b-3 /\ qh >= 1b-3
 # Granularity: each value, and its operation's exact result.
  /\ @FIX(xx, -704) /\ @FIX(X * X, -704)
@@ -147,15 +145,13 @@ gap_n      = rnd(N - p_n);
  /\ @FIX(half_hi, -54) /\ @FIX(0.5 * a_hi, -54)
  /\ @FIX(half_lo, -761) /\ @FIX(0.5 * a_lo, -761)
  /\ @FIX(th, -54)
- /\ @FIX(inv_half, -55)
- /\ @FIX(reciprocal, -54)
- /\ @FIX(half_rec, -55) /\ @FIX(0.5 * reciprocal, -55)
+ /\ @FIX(inv_a, -56)
+ /\ @FIX(half_rec, -55)
  /\ @FIX(res_t, -106) /\ @FIX(half_hi - th * th, -106)
  /\ @FIX(corr_t, -761) /\ @FIX(res_t + half_lo, -761)
  /\ @FIX(tl, -816) /\ @FIX(corr_t * half_rec, -816)
  /\ @FIX(qh, -55)
- /\ @FIX(th2, -53) /\ @FIX(2 * th, -53)
- /\ @FIX(res_n, -107) /\ @FIX(N - qh * th2, -107)
+ /\ @FIX(res_n, -107) /\ @FIX(N - qh2 * th, -107)
  /\ @FIX(qh2, -54) /\ @FIX(2 * qh, -54)
  /\ @FIX(qh2_tl, -870) /\ @FIX(qh2 * tl, -870)
  /\ @FIX(remainder, -870) /\ @FIX(res_n - qh2_tl, -870)
@@ -168,7 +164,7 @@ gap_n      = rnd(N - p_n);
  /\ @FIX(gap_t, -106) /\ @FIX(half_hi - p_t, -106)
  /\ @FIX(th * th - p_t, -106)
  /\ @FIX(gap_t - (th * th - p_t), -106)
- /\ @FIX(p_n, -107) /\ @FIX(qh * th2, -107)
+ /\ @FIX(p_n, -107) /\ @FIX(qh2 * th, -107)
  /\ @FIX(gap_n, -107) /\ @FIX(N - p_n, -107)
- /\ @FIX(qh * th2 - p_n, -107)
- /\ @FIX(gap_n - (qh * th2 - p_n), -107) }
+ /\ @FIX(qh2 * th - p_n, -107)
+ /\ @FIX(gap_n - (qh2 * th - p_n), -107) }

@@ -17,9 +17,9 @@
 # half_lo 2^-520, th's residual 2^-226, tl 2^-634, qh 2^-234, (2 qh) tl
 # and the remainder 2^-867, ql 2^-981; a_lo is proved at 2^-519, one place
 # finer than the table's 2^-520. Roots and quotients are not dyadic, and
-# the products zh (0.5 / s.hi), th (1 / half_hi) and N (0.5 reciprocal)
+# the products zh (0.5 / s.hi), th (1 / a_hi) and N (half reciprocal)
 # take their granularity from their size: for those the goals are lower
-# bounds (the table's zh factor >= 2^-(b+2.5), 0.5 reciprocal
+# bounds (the table's zh factor >= 2^-(b+2.5), half reciprocal
 # >= 2^-(b/2+1.65) and qh >= 2^-(a+b/2+1.65), rounded down to a power of
 # two).
 # Without FMA, residual(c, a, b) computes p = fl(a*b), c - p and the exact
@@ -32,14 +32,13 @@
 # binary64 value at least 2^e is a multiple of 2^(e-52)) on top of interval
 # bounds for the magnitudes. No hint is needed, but two magnitudes must be
 # goals: z_factor = zh (0.5 / s.hi), about 1/(2 sqrt(s.hi)) >= 2^-122.5,
-# and reciprocal = th (1 / half_hi), about 1/sqrt(half_hi) >= 2^-60.6, are
+# and half_rec = th (1 / a_hi), about 1/(2 sqrt(half_hi)) >= 2^-61.6, are
 # products whose factors interval arithmetic bounds independently, which
-# gives only 2^-363.5 and 2^-181.1 and leaves ql at 2^-1074. Stated as
-# goals, z_factor >= 2^-123 and reciprocal >= 2^-61 hold: Gappa assumes the
-# contrary and propagates it back until a range empties (z_factor small
-# with zh bounded makes 0.5 / s.hi small, so s.hi large, so zh large, and
-# so on past the top of s.hi's range; reciprocal likewise through
-# half_hi). The granularities of zl, tl, qh and ql rest on these two.
+# leaves ql at 2^-1074. Stated as goals, z_factor >= 2^-123 and
+# half_rec >= 2^-62 hold: Gappa assumes the contrary and propagates it
+# back until a range empties (z_factor small with zh bounded makes
+# 0.5 / s.hi small, so s.hi large, so zh large, and so on past the top of
+# s.hi's range; half_rec likewise through a_hi). The granularities of zl, tl, qh and ql rest on these two.
 #
 # A wider range fails: with X, Y from 2^-250, the goals for (2 qh) tl, the
 # remainder and ql fail even at 2^-1022 (Gappa finds the exact (2 qh) tl
@@ -81,19 +80,17 @@ a_err      = rnd(X - a_diff);
 a_lo       = rnd(a_err + zl);
 half_hi    = rnd(0.5 * a_hi);
 half_lo    = rnd(0.5 * a_lo);
-# T = th + tl, with reciprocal = th (1 / half_hi) and half_rec = 0.5 reciprocal.
+# T = th + tl, with half_rec = th (1 / a_hi), about 1 / (2 th).
 th         = rnd(sqrt(half_hi));
-inv_half   = rnd(1 / half_hi);
-reciprocal = rnd(th * inv_half);
-half_rec   = rnd(0.5 * reciprocal);
+inv_a      = rnd(1 / a_hi);
+half_rec   = rnd(th * inv_a);
 res_t      = rnd(half_hi - th * th);
 corr_t     = rnd(res_t + half_lo);
 tl         = rnd(corr_t * half_rec);
 # Q = qh + ql.
 qh         = rnd(Y * half_rec);      # N = Y
-th2        = rnd(2 * th);
-res_n      = rnd(Y - qh * th2);
 qh2        = rnd(2 * qh);
+res_n      = rnd(Y - qh2 * th);
 qh2_tl     = rnd(qh2 * tl);
 remainder  = rnd(res_n - qh2_tl);
 ql         = rnd(remainder * half_rec);
@@ -103,18 +100,18 @@ p_z        = rnd(zh * zh);
 gap_z      = rnd(s_hi - p_z);
 p_t        = rnd(th * th);
 gap_t      = rnd(half_hi - p_t);
-p_n        = rnd(qh * th2);
+p_n        = rnd(qh2 * th);
 gap_n      = rnd(Y - p_n);
 
 { X in [1b-120, 1b121] /\ Y in [1b-120, 1b121] ->
 # Magnitudes: the two products the finer granularities rest on, then the
 # roots, the quotients and the products that take their granularity from
 # their size.
-    z_factor >= 1b-123 /\ reciprocal >= 1b-61
+    z_factor >= 1b-123 /\ half_rec >= 1b-62
  /\ sqrt(s_hi) >= 1b-120 /\ zh >= 1b-120 /\ 0.5 / s_hi >= 1b-244
  /\ zh * inv_s >= 1b-123
- /\ sqrt(half_hi) >= 1b-61 /\ th >= 1b-61 /\ 1 / half_hi >= 1b-122
- /\ th * inv_half >= 1b-61
+ /\ sqrt(half_hi) >= 1b-61 /\ th >= 1b-61 /\ 1 / a_hi >= 1b-123
+ /\ th * inv_a >= 1b-62
  /\ half_rec >= 1b-62 /\ Y * half_rec >= 1b-182 /\ qh >= 1b-182
 # Granularity: each value, and its operation's exact result.
  /\ @FIX(xx, -344) /\ @FIX(X * X, -344)
@@ -142,15 +139,13 @@ gap_n      = rnd(Y - p_n);
  /\ @FIX(half_hi, -173) /\ @FIX(0.5 * a_hi, -173)
  /\ @FIX(half_lo, -520) /\ @FIX(0.5 * a_lo, -520)
  /\ @FIX(th, -113)
- /\ @FIX(inv_half, -174)
- /\ @FIX(reciprocal, -113)
- /\ @FIX(half_rec, -114) /\ @FIX(0.5 * reciprocal, -114)
+ /\ @FIX(inv_a, -175)
+ /\ @FIX(half_rec, -114)
  /\ @FIX(res_t, -226) /\ @FIX(half_hi - th * th, -226)
  /\ @FIX(corr_t, -520) /\ @FIX(res_t + half_lo, -520)
  /\ @FIX(tl, -634) /\ @FIX(corr_t * half_rec, -634)
  /\ @FIX(qh, -234)
- /\ @FIX(th2, -112) /\ @FIX(2 * th, -112)
- /\ @FIX(res_n, -346) /\ @FIX(Y - qh * th2, -346)
+ /\ @FIX(res_n, -346) /\ @FIX(Y - qh2 * th, -346)
  /\ @FIX(qh2, -233) /\ @FIX(2 * qh, -233)
  /\ @FIX(qh2_tl, -867) /\ @FIX(qh2 * tl, -867)
  /\ @FIX(remainder, -867) /\ @FIX(res_n - qh2_tl, -867)
@@ -163,7 +158,7 @@ gap_n      = rnd(Y - p_n);
  /\ @FIX(gap_t, -226) /\ @FIX(half_hi - p_t, -226)
  /\ @FIX(th * th - p_t, -226)
  /\ @FIX(gap_t - (th * th - p_t), -226)
- /\ @FIX(p_n, -346) /\ @FIX(qh * th2, -346)
+ /\ @FIX(p_n, -346) /\ @FIX(qh2 * th, -346)
  /\ @FIX(gap_n, -346) /\ @FIX(Y - p_n, -346)
- /\ @FIX(qh * th2 - p_n, -346)
- /\ @FIX(gap_n - (qh * th2 - p_n), -346) }
+ /\ @FIX(qh2 * th - p_n, -346)
+ /\ @FIX(gap_n - (qh2 * th - p_n), -346) }
