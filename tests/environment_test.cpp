@@ -100,6 +100,9 @@ const struct {
     // for S = 2^52 + 1): an SSE root rounded upward is one step too high for
     // the x87 mode's nearest.
     {1 + 0x1p-52, 0}, {-1 - 0x1p-52, -0.0},
+    // A root just below s = S 2^k with S^2 - A = 1 (o = A 4^k, 2k = -1044):
+    // the residual o - s^2 = -2^-1044 is subnormal, which FTZ would flush.
+    {-0x1.0000000000002p-940, -0.0},
     // Axes with a subnormal part.
     {kSubnormal, -0.0}, {-kSubnormal, 0}, {3 * kSubnormal, 0}, {-5 * kSubnormal, -0.0},
     {0, kSubnormal}, {-0.0, -3 * kSubnormal}, {0, 0x1.8p-1023}, {-0.0, -0x1p-1023},

@@ -23,9 +23,16 @@
 
 namespace {
 
-// s = sqrt(o) rounded in any mode, o > 0 normal; sqrt(o) rounded in the
-// given mode.
-inline double root_in_mode(double s, double o, RoundingMode rounding) {
+// Where sqrt(o) lies around s = sqrt(o) rounded in any mode (o > 0
+// normal): the four signs that decide the step of every mode.
+struct RootPosition {
+  bool below_root;       // s < sqrt(o)
+  bool above_root;       // s > sqrt(o)
+  bool nearest_is_up;    // sqrt(o) above s + ulp/2
+  bool nearest_is_down;  // sqrt(o) below s - ulp/2
+};
+
+inline RootPosition root_position(double s, double o) {
   const Binary64Fields of = positive_normal_fields(o), sf = positive_normal_fields(s);  // o = M 2^of.exponent
   const int odd = of.exponent & 1;
   const int k = (of.exponent - 52 - odd) / 2;  // A = M 2^(52 + odd), o = A 4^k
@@ -33,10 +40,43 @@ inline double root_in_mode(double s, double o, RoundingMode rounding) {
   const std::uint64_t big_s = sf.significand << (sf.exponent - k);
   const auto d = static_cast<std::int64_t>(big_s * big_s - a_low);
   const auto four_s = static_cast<std::int64_t>(4 * big_s);
+  return {d < 0, d > 0, 4 * d + four_s + 1 < 0, 4 * d - four_s + 1 > 0};
+}
+
+#if defined(__FP_FAST_FMA)
+// The same from the residual r = o - s^2 = -D 4^k by one FMA, for
+// o >= 2^-916, with the ulp 2^k of sqrt(o)'s binade read from o's exponent
+// (off the root's chain). r keeps D's sign, and its comparisons with
+// +-S 4^k = +-s 2^k (exact, at least 2^-1020) are those of -D with +-S:
+//   nearest up    -D > S + 1/4  <=>  -D > S   <=>  r > s 2^k
+//   nearest down  -D < 1/4 - S  <=>  -D <= -S <=>  r <= -s 2^k
+// as D and S are integers. |D| < 2^54 may round: rounding is monotonic and
+// S <= 2^53 is a binary64 number, so the comparisons hold (the one tie,
+// -D rounding to S = 2^53, needs s a power of two above sqrt(o), D > 0).
+// 2k >= -1022, so a non-zero r is normal: FTZ and DAZ change nothing, and
+// r rounds (raising inexact) only when D != 0, where the root is inexact.
+inline RootPosition root_position_by_fma(double s, double o) {
+  // 2^k with k = floor(E / 2) - 52 for o in [2^E, 2^(E+1)), biased.
+  const auto biased = static_cast<std::int64_t>(bits_of(o) >> 52);
+  const double ulp = from_bits(static_cast<std::uint64_t>(((biased - 1023) >> 1) - 52 + 1023) << 52);
+  const double r = __builtin_fma(-s, s, o), t = s * ulp;
+  return {r > 0, r < 0, r > t, r <= -t};
+}
+#endif
+
+// The step, -1, 0 or +1 in the bit pattern, from s to sqrt(o) rounded in
+// the given mode.
+inline std::int64_t root_step(RootPosition p, RoundingMode rounding) {
   // Down and toward zero (the odd codes) step down alike for a positive root.
-  const std::int64_t up_step = (rounding == kToNearest) ? (4 * d + four_s + 1 < 0) : (rounding == kUpward) & (d < 0);
-  const std::int64_t down_step = (rounding == kToNearest) ? (4 * d - four_s + 1 > 0) : (rounding & 1) & (d > 0);
-  return from_bits(bits_of(s) + static_cast<std::uint64_t>(up_step - down_step));
+  const std::int64_t up_step = (rounding == kToNearest) ? p.nearest_is_up : (rounding == kUpward) & p.below_root;
+  const std::int64_t down_step = (rounding == kToNearest) ? p.nearest_is_down : (rounding & 1) & p.above_root;
+  return up_step - down_step;
+}
+
+// s = sqrt(o) rounded in any mode, o > 0 normal; sqrt(o) rounded in the
+// given mode.
+inline double root_in_mode(double s, double o, RoundingMode rounding) {
+  return from_bits(bits_of(s) + static_cast<std::uint64_t>(root_step(root_position(s, o), rounding)));
 }
 
 }  // namespace
