@@ -1,11 +1,11 @@
 // cr_csqrt_scalar on the axes, shared by both of its paths: binary64
-// square roots only, in the library's rounding mode (the x87 one). Where
-// the caller has checked that the SSE unit rounds in that mode (the
-// binary64-only path does), each hardware root is already the correctly
-// rounded positive part; otherwise (the x87 path, which does not read
-// MXCSR) and for a negative part, which is the magnitude rounded the other
-// way in the directed modes, the root is moved by exact integer steps
-// (root_in_mode.h).
+// square roots only, in the library's rounding mode (the x87 one on
+// x86-64). Where the caller knows that the hardware root rounds in that
+// mode (aarch64 reads FPCR), it is already the correctly rounded positive
+// part; otherwise (on x86-64 neither path reads MXCSR here, which costs
+// more than the root) and for a negative part, which is the magnitude
+// rounded the other way in the directed modes, the root is moved by exact
+// integer steps (root_in_mode.h).
 #ifndef RAVO_CR_AXIS_H
 #define RAVO_CR_AXIS_H
 
@@ -18,8 +18,8 @@
 
 namespace {
 
-// x and y finite, one of them ±0; here the rare ones (a part zero or
-// below 2^-916, or |y| >= 2^1023 on the imaginary axis). Each root is one binary64 square root of
+// x and y finite, one of them ±0; here the rare ones (both zero, or a part
+// below 2^-916). Each root is one binary64 square root of
 // a normal operand o, times an exact scale c, so it is correctly rounded;
 // never tiny (at least 2^-537). rounding() gives the mode (a RoundingMode,
 // fp_bits.h); kSseInMode says the SSE unit rounds in it,
