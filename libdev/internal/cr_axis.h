@@ -9,6 +9,7 @@
 #ifndef RAVO_CR_AXIS_H
 #define RAVO_CR_AXIS_H
 
+#include "axis_parts.h"
 #include "complex_parts.h"
 #include "fp_bits.h"
 #include "libm_internal.h"
@@ -70,29 +71,19 @@ template <bool kSseInMode, typename Rounding>
   return {re, y_negative ? negative_root(s, o, c) : re};
 }
 
-// cond ? a : b, without a branch (by masks, which compilers keep).
-inline std::uint64_t select_bits(bool cond, std::uint64_t a, std::uint64_t b) {
-  const std::uint64_t mask = 0 - static_cast<std::uint64_t>(cond);
-  return (a & mask) | (b & ~mask);
-}
-inline double select_bits(bool cond, double a, double b) { return from_bits(select_bits(cond, bits_of(a), bits_of(b))); }
-
 // x and y finite, one of them ±0. The common case, a part of at least
 // 2^-916, takes no branch on the axis or the signs, which mispredict about
 // once a call on mixed arguments. Its one root s = sqrt(o) of
-// o = max(|x|, |y|/2) (one of them is zero; |y|/2 is exact and at least
-// 2^-917, as root_position_by_fma needs) is moved by integer steps to the
+// o = |x| + |y|/2 (one of them is zero, so the sum is exact; |y|/2 is at
+// least 2^-917, as root_position_by_fma needs) is moved by integer steps to the
 // mode and to the mirrored mode (root_in_mode.h); then both parts are
-// placed by masks, as cr_axis_root_rare below lays them out:
-//   real axis      sqrt(x) ± 0i for x > 0 (y itself is the ±0),
-//                  +0 ± i sqrt(-x) for x < 0;
-//   imaginary axis sqrt(|y|/2) (1 ± i).
+// placed by masks (axis_parts.h), as cr_axis_root_rare below lays them out.
 template <bool kSseInMode, typename Rounding>
 inline Parts cr_axis_root(double x, double y, Rounding rounding) {
   const std::uint64_t mx = magnitude_bits(x), my = magnitude_bits(y);
   constexpr std::uint64_t kSmallestCommon = std::uint64_t{1023 - 916} << 53;  // 2^-916, shifted as magnitude_bits
   if ((mx | my) < kSmallestCommon) [[unlikely]] return cr_axis_root_rare<kSseInMode>(x, y, rounding);
-  const double o = __builtin_fmax(fabs_scalar(x), 0.5 * fabs_scalar(y));
+  const double o = fabs_scalar(x) + 0.5 * fabs_scalar(y);
   const double s = sqrt_scalar(o);
 #if defined(__FP_FAST_FMA)
   const RootPosition position = root_position_by_fma(s, o);
@@ -114,16 +105,7 @@ inline Parts cr_axis_root(double x, double y, Rounding rounding) {
     const double negative = -from_bits(bits_of(s) + root_step(position, mirrored_rounding(mode)));
     imaginary = select_bits(sign_bit(y), negative, positive);
   }
-  // The parts from the roots by masks made of the arguments' bits alone.
-  typedef std::uint64_t BitPair __attribute__((vector_size(16)));
-  typedef double DoublePair __attribute__((vector_size(16)));
-  const bool on_real_axis = mx != 0, x_negative = sign_bit(x);
-  const std::uint64_t keep_re = 0 - static_cast<std::uint64_t>(!(on_real_axis & x_negative));
-  const std::uint64_t y_is_im = 0 - static_cast<std::uint64_t>(on_real_axis & !x_negative);
-  const BitPair keep = {keep_re, ~y_is_im}, add = {0, (bits_of(y) & y_is_im) | (bits_of(y) & kSignBit)};
-  const DoublePair roots = {positive, imaginary};
-  const DoublePair w = (DoublePair)(((BitPair)roots & keep) | add);
-  return {w[0], w[1]};
+  return place_axis_roots(x, y, positive, imaginary);
 }
 
 }  // namespace

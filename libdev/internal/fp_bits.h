@@ -25,6 +25,13 @@ constexpr std::uint64_t kImplicitBit = std::uint64_t{1} << 52;
 constexpr std::uint64_t bits_of(double v) { return std::bit_cast<std::uint64_t>(v); }
 constexpr double from_bits(std::uint64_t b) { return std::bit_cast<double>(b); }
 
+// cond ? a : b, without a branch (by masks, which compilers keep).
+inline std::uint64_t select_bits(bool cond, std::uint64_t a, std::uint64_t b) {
+  const std::uint64_t mask = 0 - static_cast<std::uint64_t>(cond);
+  return (a & mask) | (b & ~mask);
+}
+inline double select_bits(bool cond, double a, double b) { return from_bits(select_bits(cond, bits_of(a), bits_of(b))); }
+
 // The high word (sign, exponent, top 20 fraction bits) and the low word
 // (bottom 32 fraction bits).
 constexpr std::uint32_t high_word(double v) { return static_cast<std::uint32_t>(bits_of(v) >> 32); }

@@ -32,16 +32,26 @@ struct RootPosition {
   bool nearest_is_down;  // sqrt(o) below s - ulp/2
 };
 
-inline RootPosition root_position(double s, double o) {
-  const Binary64Fields of = positive_normal_fields(o), sf = positive_normal_fields(s);  // o = M 2^of.exponent
-  const int odd = of.exponent & 1;
-  const int k = (of.exponent - 52 - odd) / 2;  // A = M 2^(52 + odd), o = A 4^k
-  const std::uint64_t a_low = of.significand << (52 + odd);
-  const std::uint64_t big_s = sf.significand << (sf.exponent - k);
-  const auto d = static_cast<std::int64_t>(big_s * big_s - a_low);
-  const auto four_s = static_cast<std::int64_t>(4 * big_s);
-  return {d < 0, d > 0, 4 * d + four_s + 1 < 0, 4 * d - four_s + 1 > 0};
+// D and 4S, as above.
+struct RootResidual {
+  std::int64_t d, four_s;
+};
+
+inline RootResidual root_residual(double s, double o) {
+  // From o alone, off the root's chain: A, and the bits of 2^(k+52) less
+  // 2^52, so that S = bits(s) - that, also for s = 2^(k+53) (S = 2^53).
+  const auto biased = static_cast<std::int64_t>(bits_of(o) >> 52);
+  const std::int64_t half_exponent = (biased - 1023) >> 1;  // floor(E / 2) = k + 52
+  const std::uint64_t a = ((bits_of(o) & kFractionBits) | kImplicitBit) << (52 + ((biased + 1) & 1));
+  const std::uint64_t big_s = bits_of(s) - (static_cast<std::uint64_t>(half_exponent + 1022) << 52);
+  return {static_cast<std::int64_t>(big_s * big_s - a), static_cast<std::int64_t>(4 * big_s)};
 }
+
+inline RootPosition root_position(RootResidual r) {
+  return {r.d < 0, r.d > 0, 4 * r.d + r.four_s + 1 < 0, 4 * r.d - r.four_s + 1 > 0};
+}
+
+inline RootPosition root_position(double s, double o) { return root_position(root_residual(s, o)); }
 
 #if defined(__FP_FAST_FMA)
 // The same from the residual r = o - s^2 = -D 4^k by one FMA, for

@@ -21,6 +21,7 @@
 // few thousandths of an ulp.
 #include "../internal/build_guard.h"
 #include "../internal/argument_classes.h"
+#include "../internal/axis_parts.h"
 #include "../internal/complex_parts.h"
 #include "../internal/csqrt_special.h"
 #include "../internal/extended_kernel.h"
@@ -57,9 +58,10 @@ Parts __ravo_internal_csqrt(double x, double y, std::uint16_t) {
   return root_in_mode(sqrt_scalar(m), m, rounding) * kSubnormalRootScale;
 }
 
-// x and y finite, one of them ±0. Zero and sign are read from the bits:
-// under DAZ a subnormal x compares equal to zero.
-Parts axis_result(double x, double y, std::uint16_t cw) {
+// x and y finite, one of them ±0, case by case: the rare arguments (a part
+// zero or below 2^-916) and those axis_result leaves. Zero and sign are
+// read from the bits: under DAZ a subnormal x compares equal to zero.
+[[gnu::noinline]] Parts axis_result_by_cases(double x, double y, std::uint16_t cw) {
   if (magnitude_bits(x) != 0) {
     // y = ±0. csqrt(x ± 0i) = sqrt(x) ± 0i for x > 0, and +0 ± i sqrt(-x)
     // for x < 0; -x = |x| is exact. Selected, not branched on. The SSE root
@@ -79,6 +81,44 @@ Parts axis_result(double x, double y, std::uint16_t cw) {
   // cr_csqrt_scalar rounds once.
   const double s = static_cast<double>(sqrtl_scalar(0.5L * to_extended(fabs_scalar(y))));
   return {s, copysign_scalar(s, y)};
+}
+
+// x and y finite, one of them ±0. The common case, a part of at least
+// 2^-916, takes no branch on the axis or the signs (they mispredict on
+// mixed arguments): one SSE root s of o = |x| + |y|/2 (one of them is
+// zero, so the sum is exact), the magnitude of both non-zero parts:
+//   real axis      sqrt(|x|) rounded once in the x87 mode (root_in_mode.h);
+//   imaginary axis the extended root of |y|/2 rounded again to binary64:
+//                  in the directed modes two roundings in one direction are
+//                  one; to nearest it is s, except near a midpoint.
+// The parts are then placed by masks (axis_parts.h), as
+// axis_result_by_cases lays them out.
+Parts axis_result(double x, double y, std::uint16_t cw) {
+  const std::uint64_t mx = magnitude_bits(x), my = magnitude_bits(y);
+  constexpr std::uint64_t kSmallestCommon = std::uint64_t{1023 - 916} << 53;  // 2^-916, shifted as magnitude_bits
+  if ((mx | my) < kSmallestCommon) [[unlikely]] return axis_result_by_cases(x, y, cw);
+  const double o = fabs_scalar(x) + 0.5 * fabs_scalar(y);
+  const double s = sqrt_scalar(o);
+  const RootResidual r = root_residual(s, o);
+  const RoundingMode rounding = x87_rounding(cw);
+  double magnitude = s;
+  if (rounding == kToNearest) [[likely]] {
+    // s is the nearest root when (S - 1/2)^2 < A < (S + 1/2)^2, that is
+    // below < 0 < above (odd numbers, never 0). On the imaginary axis the
+    // extended root rounded to nearest (a grid 2^-11 fine) may also be a
+    // midpoint, which the rounding to binary64 sends to the even
+    // neighbour: it is one when sqrt(A) lies within 2^-12 of S +- 1/2, and
+    // then |(S +- 1/2)^2 - A| = |S +- 1/2 - sqrt(A)| (S +- 1/2 + sqrt(A))
+    // < 2^-12 (2^54 + 1), so that |above| or |below| < 2^45. Otherwise
+    // (another SSE mode, or a midpoint near) case by case: branches, not
+    // data dependencies.
+    const std::int64_t above = 4 * r.d + r.four_s + 1, below = 4 * r.d - r.four_s + 1;
+    const std::int64_t margin = static_cast<std::int64_t>(select_bits(mx == 0, std::uint64_t{1} << 45, 0));
+    if (!((above > margin) & (below < -margin))) [[unlikely]] return axis_result_by_cases(x, y, cw);
+  } else {
+    magnitude = from_bits(bits_of(s) + static_cast<std::uint64_t>(root_step(root_position(r), rounding)));
+  }
+  return place_axis_roots(x, y, magnitude, magnitude);
 }
 
 // The whole dispatch. The classes are disjoint, so testing the general case
