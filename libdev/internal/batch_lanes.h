@@ -43,8 +43,9 @@ typedef double LaneDouble __attribute__((vector_size(8 * kLanes)));
 typedef std::int64_t LaneMask __attribute__((vector_size(8 * kLanes)));  // all ones or all zeros per lane
 typedef std::uint64_t LaneBits __attribute__((vector_size(8 * kLanes)));  // shifts are logical: AVX2 has no 64-bit arithmetic one
 
-// The root, the fused residual c - a*b, and the nearest integer whatever
-// the rounding mode (raising nothing): one instruction each.
+// The root, the fused residual c - a*b, c + a/2 fused, and the nearest
+// integer whatever the rounding mode (raising nothing): one instruction
+// each.
 template <>
 struct Lanes<LaneDouble> {
 #if RAVO_BATCH_LANES == 8
@@ -54,6 +55,9 @@ struct Lanes<LaneDouble> {
   static LaneDouble residual(LaneDouble c, LaneDouble a, LaneDouble b) {
     return (LaneDouble)_mm512_fnmadd_pd((__m512d)a, (__m512d)b, (__m512d)c);
   }
+  static LaneDouble plus_half(LaneDouble c, LaneDouble a) {
+    return (LaneDouble)_mm512_fmadd_pd((__m512d)a, _mm512_set1_pd(0.5), (__m512d)c);
+  }
   static LaneDouble nearest_integer(LaneDouble v) {
     return (LaneDouble)_mm512_mask_roundscale_pd((__m512d)v, 0xFF, (__m512d)v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
   }
@@ -62,6 +66,9 @@ struct Lanes<LaneDouble> {
   static LaneDouble residual(LaneDouble c, LaneDouble a, LaneDouble b) {
     return (LaneDouble)_mm256_fnmadd_pd((__m256d)a, (__m256d)b, (__m256d)c);
   }
+  static LaneDouble plus_half(LaneDouble c, LaneDouble a) {
+    return (LaneDouble)_mm256_fmadd_pd((__m256d)a, _mm256_set1_pd(0.5), (__m256d)c);
+  }
   static LaneDouble nearest_integer(LaneDouble v) {
     return (LaneDouble)_mm256_round_pd((__m256d)v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
   }
@@ -69,6 +76,9 @@ struct Lanes<LaneDouble> {
   static LaneDouble root(LaneDouble v) { return (LaneDouble)vsqrtq_f64((float64x2_t)v); }
   static LaneDouble residual(LaneDouble c, LaneDouble a, LaneDouble b) {
     return (LaneDouble)vfmsq_f64((float64x2_t)c, (float64x2_t)a, (float64x2_t)b);
+  }
+  static LaneDouble plus_half(LaneDouble c, LaneDouble a) {
+    return (LaneDouble)vfmaq_f64((float64x2_t)c, (float64x2_t)a, vdupq_n_f64(0.5));
   }
   static LaneDouble nearest_integer(LaneDouble v) { return (LaneDouble)vrndnq_f64((float64x2_t)v); }
 #endif
@@ -88,6 +98,7 @@ inline unsigned lane_bits(LaneMask m) {
 inline LaneDouble select(LaneMask m, LaneDouble a, LaneDouble b) {
   return (LaneDouble)((m & (LaneMask)a) | (~m & (LaneMask)b));
 }
+inline LaneMask select(LaneMask m, LaneMask a, LaneMask b) { return (m & a) | (~m & b); }
 
 // Real and imaginary parts of kLanes complex values at p, and back.
 #if RAVO_BATCH_LANES == 8
@@ -204,14 +215,18 @@ __attribute__((always_inline)) inline unsigned finish_lanes(LanePair z, const La
   const RootPairOf<LaneDouble> root = root_core(op.x, op.y, op.n);
   LaneMask done = (distance_to_grid(root.big) > kLaneTolerance) & (distance_to_grid(root.small) > kLaneTolerance);
   if (kScaled) done &= op.taken & (biased_exponent((LaneMask)root.small.hi) + op.small_scale > 2);
-  // For x < 0 the big part is the imaginary one and takes y's sign; for
-  // x > 0 the small one does.
-  constexpr std::int64_t kSign = std::int64_t{1} << 63;
-  const LaneMask x_bits = (LaneMask)z.re, y_bits = (LaneMask)z.im;
-  const LaneMask x_negative = x_bits < 0, y_sign = y_bits & kSign;
-  LaneDouble t = signed_sum(root.big, y_sign & x_negative), q = signed_sum(root.small, y_sign & ~x_negative);
-  if (kScaled) t = times_power_of_two(t, op.big_scale), q = times_power_of_two(q, op.small_scale);
-  store_complex(y, {select(done, select(x_negative, q, t), z.re), select(done, select(x_negative, t, q), z.im)});
+  // For x < 0 the big part is the imaginary one, for x > 0 the small one;
+  // the real part is positive, the imaginary one takes y's sign.
+  const LaneMask x_negative = (LaneMask)z.re < 0, y_sign = (LaneMask)z.im & (std::int64_t{1} << 63);
+  const DoubleDoubleOf<LaneDouble> re = {select(x_negative, root.small.hi, root.big.hi),
+                                         select(x_negative, root.small.lo, root.big.lo)};
+  const DoubleDoubleOf<LaneDouble> im = {select(x_negative, root.big.hi, root.small.hi),
+                                         select(x_negative, root.big.lo, root.small.lo)};
+  const LaneMask re_scale = select(x_negative, op.small_scale, op.big_scale);
+  const LaneMask im_scale = select(x_negative, op.big_scale, op.small_scale);
+  LaneDouble w_re = re.hi + re.lo, w_im = signed_sum(im, y_sign);
+  if (kScaled) w_re = times_power_of_two(w_re, re_scale), w_im = times_power_of_two(w_im, im_scale);
+  store_complex(y, {select(done, w_re, z.re), select(done, w_im, z.im)});
   return ~lane_bits(done) & ((1u << kLanes) - 1);
 }
 

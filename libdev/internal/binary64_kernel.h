@@ -125,8 +125,9 @@ inline double binary64_residual(double c, double a, double b) {
 #endif
 }
 
-// The two operations of the kernel that are not operators, per lane type:
-// the correctly rounded square root, and c - a*b rounded once. One binary64
+// The operations of the kernel that are not operators, per lane type: the
+// correctly rounded square root, c - a*b rounded once, and c + a/2 rounded
+// once (a/2 is exact: one FMA where there is one, else two operations). One binary64
 // value here; vectors of them in batch_lanes.h. The kernel below is the same
 // source for both, so its bounds hold lane by lane.
 template <typename V>
@@ -136,6 +137,11 @@ template <>
 struct Lanes<double> {
   static double root(double v) { return __builtin_sqrt(v); }
   static double residual(double c, double a, double b) { return binary64_residual(c, a, b); }
+#if defined(__FP_FAST_FMA)
+  static double plus_half(double c, double a) { return __builtin_fma(a, 0.5, c); }
+#else
+  static double plus_half(double c, double a) { return c + 0.5 * a; }
+#endif
 };
 
 // The kernel proper, for X, Y >= 0 (not both zero) and N > 0 whose
@@ -161,14 +167,14 @@ inline RootPairOf<V> root_core(V X, V Y, V N) {
   // A / 2 = (X + Z) / 2; Z >= X, so Fast2Sum, and no cancellation.
   const V a_hi = zh + X;
   const V a_lo = (X - (a_hi - zh)) + zl;
-  const V half_hi = 0.5 * a_hi, half_lo = 0.5 * a_lo;
+  const V half_hi = 0.5 * a_hi;  // and half_lo = a_lo / 2, inside plus_half
   // T = sqrt(A / 2), corrected by the half reciprocal 1/(2 th) =
   // th / a_hi that Q needs anyway; its division runs alongside the root.
   // (Every product with 0.5 or 2 here is exact, so 0.5 (th / half_hi)
   // would round to the same value, one multiplication later.)
   const V th = L::root(half_hi);
   const V half_reciprocal = th * (1.0 / a_hi);
-  const V tl = (L::residual(half_hi, th, th) + half_lo) * half_reciprocal;
+  const V tl = L::plus_half(L::residual(half_hi, th, th), a_lo) * half_reciprocal;
   // Q = N / (2T): qh from the reciprocal, ql from the remainder
   // N - 2 qh (th + tl).
   const V qh = N * half_reciprocal;
