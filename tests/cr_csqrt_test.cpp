@@ -220,8 +220,10 @@ TEST(CrCsqrt, ImplementationChosenByTheCpuOrForced) {
   const char* forced = std::getenv("RAVO_CR_CSQRT_PATH");
   __builtin_cpu_init();
   const bool fma = __builtin_cpu_supports("fma") && __builtin_cpu_supports("avx");
-  const bool x87 = !fma || (forced != nullptr && std::string(forced) == "x87");
-  EXPECT_STREQ(cr_csqrt_implementation(), x87 ? "x87" : "binary64-fma");
+  const bool avx512 = fma && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f");
+  const std::string path = forced == nullptr ? "" : forced;
+  const char* want = !fma || path == "x87" ? "x87" : avx512 && path != "binary64-fma" ? "binary64-avx512" : "binary64-fma";
+  EXPECT_STREQ(cr_csqrt_implementation(), want);
 }
 #endif
 

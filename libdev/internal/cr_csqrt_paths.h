@@ -11,6 +11,11 @@ namespace ravo_internal {
 
 ravo_c_complex cr_csqrt_x87(ravo_c_complex z);
 ravo_c_complex cr_csqrt_binary64(ravo_c_complex z);
+// Its cases other than general arguments that need no scaling.
+ravo_c_complex cr_csqrt_binary64_other_cases(double x, double y);
+// The binary64 path's common case without MXCSR, for AVX-512 CPUs; the rest
+// on cr_csqrt_binary64.
+ravo_c_complex cr_csqrt_binary64_avx512(ravo_c_complex z);
 
 }  // namespace ravo_internal
 

@@ -26,11 +26,13 @@ namespace {
 
 Parts cr_general_masked(double x, double y, std::uint16_t) { return cr_binary64_general(x, y, binary64_status(x, y)); }
 
-// The dispatch but its common case (the entry below), kept out of the
-// entry so that the entry saves no register: special values, the axes,
-// then the environment and general arguments that need scaling. Where
-// MXCSR is not standard, those run in the standard environment with the
-// x87 mode in both units. The classes are disjoint, so the entry's test of
+}  // namespace
+
+// The dispatch but its common case (the entries below and in
+// cr_csqrt_binary64_avx512.cpp), kept out of the entries so that they save
+// no register: special values, the axes, then the environment and general
+// arguments that need scaling. Where MXCSR is not standard, those run in
+// the standard environment with the x87 mode in both units. The classes are disjoint, so the entry's test of
 // the common case first changes no result.
 //
 // An axis root needs no MXCSR: its square roots of normal operands raise
@@ -38,7 +40,7 @@ Parts cr_general_masked(double x, double y, std::uint16_t) { return cr_binary64_
 // unmasked it), and each root is moved to the x87 mode by integer steps,
 // whatever MXCSR's mode; reading MXCSR (stmxcsr, 15 to 20 cycles on some
 // CPUs) would cost more than the root.
-[[gnu::noinline]] ravo_c_complex cr_other_cases(double x, double y) {
+[[gnu::noinline]] ravo_c_complex ravo_internal::cr_csqrt_binary64_other_cases(double x, double y) {
   if (!is_finite_pair(x, y)) return to_c_complex(special_result(x, y));
   const std::uint16_t cw = x87_control_word();
   if (!is_general(x, y)) return to_c_complex(cr_axis_root<false>(x, y, [cw] { return x87_rounding(cw); }));
@@ -50,7 +52,6 @@ Parts cr_general_masked(double x, double y, std::uint16_t) { return cr_binary64_
   return to_c_complex(cr_binary64_scaled(x, y, status));
 }
 
-}  // namespace
 
 // The common case: general arguments that need no scaling (both exponents
 // within 2^+-120), in a standard MXCSR; everything else in cr_other_cases.
@@ -61,5 +62,5 @@ ravo_c_complex ravo_internal::cr_csqrt_binary64(ravo_c_complex z) {
     if (sse_is_standard(status, x87_control_word())) [[likely]]
       return to_c_complex(cr_binary64_unscaled(x, y, status));
   }
-  return cr_other_cases(x, y);
+  return cr_csqrt_binary64_other_cases(x, y);
 }

@@ -1,11 +1,12 @@
 // cr_csqrt_scalar on x86-64 builds with both paths: the binary64-only path,
 // built with FMA, where the CPU has FMA (and the AVX state the OS must save
-// for it), the x87 path elsewhere. Both give the same bits and flags, so the
-// choice only changes the speed. It is made at the first call, not at load
-// time, so that it may read the environment: RAVO_CR_CSQRT_PATH=x87 forces
-// the x87 path (for tests and benchmarks; the binary64 one is the default
-// wherever the CPU can run it). Later calls cost one load and one indirect
-// jump.
+// for it), with its common case on AVX-512 lanes that need no MXCSR where
+// the CPU has AVX-512 (binary64-avx512), and the x87 path elsewhere. All
+// give the same bits and flags, so the choice only changes the speed. It is
+// made at the first call, not at load time, so that it may read the
+// environment: RAVO_CR_CSQRT_PATH=x87 or =binary64-fma forces that path
+// (for tests and benchmarks; the fastest one the CPU can run is the
+// default). Later calls cost one load and one indirect jump.
 #include "../internal/build_guard.h"
 #include <atomic>
 #include <cstdlib>
@@ -24,12 +25,15 @@ struct Path {
 
 constexpr Path kX87{"x87", ravo_internal::cr_csqrt_x87};
 constexpr Path kBinary64Fma{"binary64-fma", ravo_internal::cr_csqrt_binary64};
+constexpr Path kBinary64Avx512{"binary64-avx512", ravo_internal::cr_csqrt_binary64_avx512};
 
 const Path& choose() {
   init_cpu_features();
   const char* forced = std::getenv("RAVO_CR_CSQRT_PATH");
-  if (forced != nullptr && std::strcmp(forced, "x87") == 0) return kX87;
-  return cpu_has_fma() ? kBinary64Fma : kX87;
+  const bool force_x87 = forced != nullptr && std::strcmp(forced, "x87") == 0;
+  const bool force_fma = forced != nullptr && std::strcmp(forced, "binary64-fma") == 0;
+  if (force_x87 || !cpu_has_fma()) return kX87;
+  return cpu_has_avx512f_fma() && !force_fma ? kBinary64Avx512 : kBinary64Fma;
 }
 
 ravo_c_complex first_call(ravo_c_complex z);

@@ -38,9 +38,11 @@ record() {  # name, digest command...; the scalar function's digest, then the ar
 configure "$out/x87"
 cmake --build "$out/x87" -j "$jobs" --target csqrt-digest >/dev/null
 # The default build holds the x87 path and, for CPUs with FMA, the
-# binary64-only one built with FMA: the path the CPU chooses, then x87 forced.
+# binary64-only one built with FMA (with its AVX-512 common case): the path
+# the CPU chooses, then x87 and binary64-fma forced.
 record "default (CPU's path)" "$out/x87/tools/csqrt-digest"
 record "x87" env RAVO_CR_CSQRT_PATH=x87 "$out/x87/tools/csqrt-digest"
+record "binary64-fma" env RAVO_CR_CSQRT_PATH=binary64-fma "$out/x87/tools/csqrt-digest"
 record "default, batch forced to AVX2" env RAVO_CR_BATCH_TARGET=avx2 "$out/x87/tools/csqrt-digest"
 
 # The binary64-only path on x86-64: the correctly rounded tables, the

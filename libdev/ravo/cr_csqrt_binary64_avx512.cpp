@@ -1,0 +1,66 @@
+// cr_csqrt_scalar's binary64 path on CPUs with AVX-512: the common case,
+// general arguments that need no scaling, through the kernel on quiet
+// lanes (quiet_lanes.h), which raise nothing and follow no MXCSR setting,
+// so that nothing reads MXCSR. The rounding mode is the x87 one (the
+// library's, as everywhere; one fnstcw), applied by the encoding of the two
+// final additions. Certain roundings give inexact results, and inexact is
+// raised by an operation of its own, which traps where the caller enabled
+// that trap. Everything else, and every uncertain rounding, goes to the
+// binary64 path (cr_csqrt_binary64.cpp), which finds the flags as the
+// caller left them; same bits and flags as every path.
+#include "../internal/build_guard.h"
+#include "../internal/argument_classes.h"
+#include "../internal/binary64_kernel.h"
+#include "../internal/binary64_status.h"
+#include "../internal/complex_parts.h"
+#include "../internal/cr_csqrt_paths.h"
+#include "../internal/flag_operations.h"
+#include "../internal/quiet_lanes.h"
+#include "ravo_libm.h"
+
+namespace {
+
+// The parts from certain roundings: for x < 0 the big part is the
+// imaginary one, for x > 0 the real one; the real part is positive, the
+// imaginary one takes y's sign. Chosen by masks made from the arguments
+// long before the kernel ends, not by a branch, which random signs would
+// mispredict one call in two: a blend and a sign flip (exact) before each
+// rounding.
+template <int kEmbedded>
+inline ravo_c_complex certain_result(double x, double y, const RootPairOf<Quiet>& root) {
+  const auto x_negative = static_cast<__mmask8>(sign_bit(x));
+  const __m128d y_sign = _mm_and_pd(_mm_set_sd(y), _mm_castsi128_pd(_mm_set1_epi64x(static_cast<long long>(kSignBit))));
+  // x < 0 ? b : a, in the low lane.
+  const auto choose = [x_negative](Quiet a, Quiet b) { return _mm_mask_move_sd(a.v, x_negative, a.v, b.v); };
+  const __m128d re_hi = choose(root.big.hi, root.small.hi), re_lo = choose(root.big.lo, root.small.lo);
+  const __m128d im_hi = _mm_xor_pd(choose(root.small.hi, root.big.hi), y_sign);
+  const __m128d im_lo = _mm_xor_pd(choose(root.small.lo, root.big.lo), y_sign);
+  const double re = _mm_cvtsd_f64(_mm_add_round_sd(re_hi, re_lo, kEmbedded | _MM_FROUND_NO_EXC));
+  const double im = _mm_cvtsd_f64(_mm_add_round_sd(im_hi, im_lo, kEmbedded | _MM_FROUND_NO_EXC));
+  raise_inexact_here();
+  return to_c_complex({re, im});
+}
+
+}  // namespace
+
+ravo_c_complex ravo_internal::cr_csqrt_binary64_avx512(ravo_c_complex z) {
+  const auto [x, y] = parts_of(z);
+  if (!needs_no_scaling(x, y)) return cr_csqrt_binary64_other_cases(x, y);
+  const Quiet ay = quiet(__builtin_fabs(y));
+  const RootPairOf<Quiet> root = root_core(quiet(__builtin_fabs(x)), ay, ay);
+  if (quiet_rounding_is_certain(root.big) & quiet_rounding_is_certain(root.small)) [[likely]] {
+    // The x87 rounding control and the embedded rounding share their
+    // encoding: to nearest, down, up, toward zero.
+    switch (x87_rounding(x87_control_word())) {
+      case kToNearest:
+        return certain_result<_MM_FROUND_TO_NEAREST_INT>(x, y, root);
+      case kDownward:
+        return certain_result<_MM_FROUND_TO_NEG_INF>(x, y, root);
+      case kUpward:
+        return certain_result<_MM_FROUND_TO_POS_INF>(x, y, root);
+      default:
+        return certain_result<_MM_FROUND_TO_ZERO>(x, y, root);
+    }
+  }
+  return cr_csqrt_binary64(z);
+}
