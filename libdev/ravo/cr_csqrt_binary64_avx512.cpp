@@ -48,7 +48,7 @@ ravo_c_complex ravo_internal::cr_csqrt_binary64_avx512(ravo_c_complex z) {
   if (!needs_no_scaling(x, y)) return cr_csqrt_binary64_other_cases(x, y);
   const Quiet ay = quiet(__builtin_fabs(y));
   const RootPairOf<Quiet> root = root_core(quiet(__builtin_fabs(x)), ay, ay);
-  if (quiet_rounding_is_certain(root.big) & quiet_rounding_is_certain(root.small)) [[likely]] {
+  if (quiet_rounding_is_certain(root.big) && quiet_rounding_is_certain(root.small)) [[likely]] {
     // The x87 rounding control and the embedded rounding share their
     // encoding: to nearest, down, up, toward zero.
     switch (x87_rounding(x87_control_word())) {
