@@ -83,9 +83,13 @@ inline Normalized normalize(double v) {
   std::uint64_t b = bits_of(v) & ~kSignBit;
   int biased = static_cast<int>(b >> 52);
   if (biased == 0) [[unlikely]] {
-    const int shift = __builtin_clzll(b) - 11;  // the leading one to bit 52
-    b <<= shift;
-    biased = 1 - shift;
+    // The significand as a binary64 integer (exact: below 2^52) holds the
+    // normalised fraction, and v = that 2^-1074. A count of leading zeros
+    // would do as well, but x86's bsr waits for its destination register's
+    // old value, which can tie each call to the one before.
+    const std::uint64_t integer = bits_of(static_cast<double>(static_cast<std::int64_t>(b)));
+    b = integer;
+    biased = static_cast<int>(integer >> 52) - 1074;
   }
   return {from_bits((b & kFractionBits) | (std::uint64_t{1023} << 52)), biased - 1023};
 }
