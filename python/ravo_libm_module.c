@@ -243,7 +243,8 @@ static PyMethodDef module_methods[] = {
      "get_rounding()\n\nThe calling thread's rounding mode: 'nearest', 'down', 'up' or 'zero'."},
     {"implementation", implementation, METH_NOARGS,
      "implementation()\n\nWhich of the library's paths computes cr_csqrt in this process:\n"
-     "'x87', 'binary64-fma' or 'binary64' (the same bits and flags, different speed)."},
+     "'x87', 'binary64-avx512', 'binary64-fma' or 'binary64' (the same bits and flags, different\n"
+     "speed)."},
     {NULL, NULL, 0, NULL},
 };
 
