@@ -49,17 +49,13 @@ template <bool kSseInMode, typename Rounding>
     if (!sign_bit(x)) return {positive_root(s, o, c), y_negative ? NZEROA : ZEROA};
     return {ZEROA, y_negative ? negative_root(s, o, c) : positive_root(s, o, c)};
   }
-  // csqrt(±0 + iy) = sqrt(|y|/2) (1 ± i): computed as sqrt(2|y|)/2, both
-  // scalings exact (2|y| below 2^1024, the root far above the subnormals);
-  // for the largest |y| as sqrt(|y|/2), exact halving; for a subnormal
-  // |y| = m 2^-1074 as sqrt(2m) 2^-538.
+  // csqrt(±0 + iy) = sqrt(|y|/2) (1 ± i), |y| below 2^-916 here: computed
+  // as sqrt(2|y|)/2, both scalings exact (the root far above the
+  // subnormals); for a subnormal |y| = m 2^-1074 as sqrt(2m) 2^-538.
   const double a = fabs_scalar(y);
   if (magnitude_bits(a) == 0) return {ZEROA, y};
   double o, c;
-  if (a >= 0x1p1023) {
-    o = a * 0.5;
-    c = 1.0;
-  } else if (is_below_normal(a)) [[unlikely]] {
+  if (is_below_normal(a)) [[unlikely]] {
     o = 2.0 * in_subnormal_units(a);
     c = 0x1p-538;
   } else {
