@@ -10,12 +10,14 @@
 #ifndef RAVO_AXIS_PARTS_H
 #define RAVO_AXIS_PARTS_H
 
+#include "target_namespace.h"
+
 #include <cstdint>
 
 #include "complex_parts.h"
 #include "fp_bits.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 inline Parts place_axis_roots(double x, double y, double root, double imaginary) {
   typedef std::uint64_t BitPair __attribute__((vector_size(16)));
@@ -29,6 +31,6 @@ inline Parts place_axis_roots(double x, double y, double root, double imaginary)
   return {w[0], w[1]};
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

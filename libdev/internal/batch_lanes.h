@@ -17,6 +17,8 @@
 #ifndef RAVO_BATCH_LANES_H
 #define RAVO_BATCH_LANES_H
 
+#include "target_namespace.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -36,7 +38,7 @@
 #error "batch_lanes.h: build this with AVX-512, AVX2 and FMA, or for AArch64"
 #endif
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 constexpr int kLanes = RAVO_BATCH_LANES;
 typedef double LaneDouble __attribute__((vector_size(8 * kLanes)));
@@ -261,6 +263,6 @@ inline std::size_t batch_lanes(std::size_t n, const double* x, double* y, std::u
   return count;
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

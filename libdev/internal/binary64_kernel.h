@@ -71,11 +71,13 @@
 #ifndef RAVO_BINARY64_KERNEL_H
 #define RAVO_BINARY64_KERNEL_H
 
+#include "target_namespace.h"
+
 #include <cstdint>
 
 #include "fp_bits.h"
 
-namespace {
+namespace ravo::internal {
 
 // hi + lo, in one lane (V = double) or in each lane of a vector.
 template <typename V>
@@ -83,6 +85,10 @@ struct DoubleDoubleOf {
   V hi, lo;
 };
 using DoubleDouble = DoubleDoubleOf<double>;
+
+}  // namespace ravo::internal
+
+RAVO_INTERNAL_BEGIN
 
 // v times 2^e by the exponent field: v normal and the result normal.
 inline double times_power_of_two(double v, int e) {
@@ -255,6 +261,6 @@ inline PartSigns part_signs(double x, double y) {
   return {sign_factor(y_negative & x_negative), sign_factor(y_negative & (1 - x_negative))};
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

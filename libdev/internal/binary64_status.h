@@ -9,11 +9,13 @@
 #ifndef RAVO_BINARY64_STATUS_H
 #define RAVO_BINARY64_STATUS_H
 
+#include "target_namespace.h"
+
 #include <cstdint>
 
 #include "fp_bits.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 // Per target: the status word read after x and y are ready, written back,
 // and the rounding mode (a RoundingMode).
@@ -112,6 +114,6 @@ inline void clear_inexact_flag(double& re, double& im) {
   set_binary64_status(binary64_status(re, im) & ~kInexactStatus);
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

@@ -9,6 +9,8 @@
 #ifndef RAVO_CR_AXIS_H
 #define RAVO_CR_AXIS_H
 
+#include "target_namespace.h"
+
 #include "axis_parts.h"
 #include "complex_parts.h"
 #include "fp_bits.h"
@@ -17,7 +19,7 @@
 #include "scalar_primitives.h"
 #include "subnormal_operand.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 // x and y finite, one of them ±0; here the rare ones (both zero, or a part
 // below 2^-916). Each root is one binary64 square root of
@@ -104,6 +106,6 @@ inline Parts cr_axis_root(double x, double y, Rounding rounding) {
   return place_axis_roots(x, y, positive, imaginary);
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

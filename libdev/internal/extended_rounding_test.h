@@ -28,12 +28,14 @@
 #ifndef RAVO_EXTENDED_ROUNDING_TEST_H
 #define RAVO_EXTENDED_ROUNDING_TEST_H
 
+#include "target_namespace.h"
+
 #include <cstdint>
 
 #include "extended_kernel.h"
 #include "fp_bits.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 // Certifying margins, in units of the value's last extended place.
 struct Margins {
@@ -116,6 +118,6 @@ inline ExtendedRoot signed_root(double x, double y) {
   return {root.big * sign_factor(x_negative & y_negative), root.small};
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

@@ -6,11 +6,13 @@
 #ifndef RAVO_FP_BITS_H
 #define RAVO_FP_BITS_H
 
+#include "target_namespace.h"
+
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 __extension__ typedef __int128 i128;
 __extension__ typedef unsigned __int128 u128;
@@ -148,6 +150,6 @@ inline RoundingMode mirrored_rounding(RoundingMode rounding) {
   return rounding == kDownward || rounding == kUpward ? 3 - rounding : rounding;
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

@@ -21,13 +21,15 @@
 #ifndef RAVO_FP_ENVIRONMENT_H
 #define RAVO_FP_ENVIRONMENT_H
 
+#include "target_namespace.h"
+
 #include <cstdint>
 
 #include "binary64_status.h"
 #include "complex_parts.h"
 #include "fp_bits.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 // x87 control word: exception masks (bits 0-5), precision control (8-9,
 // 11 = 64 bits), rounding control (10-11, kRoundingControl in fp_bits.h).
@@ -90,6 +92,6 @@ inline Parts in_x87_environment(double x, double y, Body body) {
   return in_standard_environment(cw, x, y, body);
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

@@ -10,6 +10,8 @@
 #ifndef RAVO_QUIET_LANES_H
 #define RAVO_QUIET_LANES_H
 
+#include "target_namespace.h"
+
 #if !defined(__AVX512F__)
 #error "quiet_lanes.h: build this with AVX-512"
 #endif
@@ -21,7 +23,7 @@
 #include "binary64_kernel.h"
 #include "fp_bits.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 constexpr int kQuietNearest = _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC;
 
@@ -68,6 +70,6 @@ inline bool quiet_rounding_is_certain(DoubleDoubleOf<Quiet> v) {
   return __builtin_fabs(value_of(w - nearest)) > 0x1p-34;
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

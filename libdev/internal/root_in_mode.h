@@ -17,11 +17,13 @@
 #ifndef RAVO_ROOT_IN_MODE_H
 #define RAVO_ROOT_IN_MODE_H
 
+#include "target_namespace.h"
+
 #include <cstdint>
 
 #include "fp_bits.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 // Where sqrt(o) lies around s = sqrt(o) rounded in any mode (o > 0
 // normal): the four signs that decide the step of every mode.
@@ -89,6 +91,6 @@ inline double root_in_mode(double s, double o, RoundingMode rounding) {
   return from_bits(bits_of(s) + static_cast<std::uint64_t>(root_step(root_position(s, o), rounding)));
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

@@ -26,6 +26,8 @@
 #include "../internal/binary64_status.h"
 #include "ravo_libm.h"
 
+using namespace ravo::internal;
+
 namespace {
 
 using Lanes = std::size_t (*)(std::size_t, const double*, double*, std::uint32_t*, bool&);
@@ -38,8 +40,8 @@ struct Target {
 constexpr Target kScalar{"scalar", nullptr};
 
 #if defined(__x86_64__)
-constexpr Target kAvx512{"avx512", ravo_internal::batch_lanes_avx512};
-constexpr Target kAvx2{"avx2", ravo_internal::batch_lanes_avx2};
+constexpr Target kAvx512{"avx512", ravo::internal::batch_lanes_avx512};
+constexpr Target kAvx2{"avx2", ravo::internal::batch_lanes_avx2};
 
 const Target& choose() {
   init_cpu_features();
@@ -49,7 +51,7 @@ const Target& choose() {
   return cpu_has_avx2_fma() ? kAvx2 : kScalar;
 }
 #elif defined(__aarch64__)
-constexpr Target kNeon{"neon", ravo_internal::batch_lanes_neon};
+constexpr Target kNeon{"neon", ravo::internal::batch_lanes_neon};
 
 const Target& choose() {
   const char* forced = std::getenv("RAVO_CR_BATCH_TARGET");

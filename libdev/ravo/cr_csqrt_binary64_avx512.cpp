@@ -18,6 +18,8 @@
 #include "../internal/quiet_lanes.h"
 #include "ravo_libm.h"
 
+using namespace ravo::internal;
+
 namespace {
 
 // The parts from certain roundings: for x < 0 the big part is the
@@ -43,7 +45,7 @@ inline ravo_c_complex certain_result(double x, double y, const RootPairOf<Quiet>
 
 }  // namespace
 
-ravo_c_complex ravo_internal::cr_csqrt_binary64_avx512(ravo_c_complex z) {
+ravo_c_complex ravo::internal::cr_csqrt_binary64_avx512(ravo_c_complex z) {
   const auto [x, y] = parts_of(z);
   if (!needs_no_scaling(x, y)) return cr_csqrt_binary64_other_cases(x, y);
   const Quiet ay = quiet(__builtin_fabs(y));

@@ -16,6 +16,8 @@
 #include "../internal/cr_csqrt_paths.h"
 #include "ravo_libm.h"
 
+using namespace ravo::internal;
+
 namespace {
 
 struct Path {
@@ -23,9 +25,9 @@ struct Path {
   ravo_c_complex (*entry)(ravo_c_complex);
 };
 
-constexpr Path kX87{"x87", ravo_internal::cr_csqrt_x87};
-constexpr Path kBinary64Fma{"binary64-fma", ravo_internal::cr_csqrt_binary64};
-constexpr Path kBinary64Avx512{"binary64-avx512", ravo_internal::cr_csqrt_binary64_avx512};
+constexpr Path kX87{"x87", ravo::internal::cr_csqrt_x87};
+constexpr Path kBinary64Fma{"binary64-fma", ravo::internal::cr_csqrt_binary64};
+constexpr Path kBinary64Avx512{"binary64-avx512", ravo::internal::cr_csqrt_binary64_avx512};
 
 const Path& choose() {
   init_cpu_features();

@@ -32,9 +32,10 @@
 #include "../internal/subnormal_operand.h"
 #include "ravo_libm.h"
 
+using namespace ravo::internal;
+
 namespace {
 
-using ravo_internal::RootPart;
 
 constexpr std::uint16_t kUnderflowFlag = 0x10, kInexactFlag = 0x20;  // x87 status word
 
@@ -60,7 +61,7 @@ Decided decide(RootPart part, double x, double y, long double v, bool nearest) {
   // shift is 10 to 64 here (a value below 2^-1076 was certain).
   const auto k = static_cast<std::uint64_t>((static_cast<u128>(b.significand) + (u128{1} << (shift - 1))) >> shift);
   const int k_exponent = b.exponent - 63 + shift;
-  const int side = ravo_internal::exact_part_vs(part, x, y, k, k_exponent);
+  const int side = ravo::internal::exact_part_vs(part, x, y, k, k_exponent);
 
   const long double grid_point = static_cast<long double>(k) * extended_power_of_two(k_exponent);
   // A part on the grid is a binary64 number: neither t nor q is ever a
@@ -129,7 +130,7 @@ Parts cr_axis_result(double x, double y, std::uint16_t cw) {
 
 // The dispatch csqrt_scalar has: general case first (the classes are
 // disjoint), the finite cases in the x87 kernels' environment.
-ravo_c_complex ravo_internal::cr_csqrt_x87(ravo_c_complex z) {
+ravo_c_complex ravo::internal::cr_csqrt_x87(ravo_c_complex z) {
   const auto [x, y] = parts_of(z);
   if (is_general(x, y)) [[likely]]
     return to_c_complex(in_x87_environment(

@@ -33,6 +33,8 @@
 #include "../internal/subnormal_operand.h"
 #include "ravo_libm.h"
 
+using namespace ravo::internal;
+
 namespace {
 
 // csqrt_scalar's general case (the x87 design's name): x, y finite and

@@ -3,7 +3,7 @@
 #include "../../internal/batch_lanes.h"
 #include "../../internal/batch_targets.h"
 
-std::size_t ravo_internal::batch_lanes_avx2(std::size_t n, const double* x, double* y, std::uint32_t* left,
+std::size_t ravo::internal::batch_lanes_avx2(std::size_t n, const double* x, double* y, std::uint32_t* left,
                                            bool& certified) {
   return batch_lanes(n, x, y, left, certified);
 }
