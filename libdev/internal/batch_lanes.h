@@ -24,6 +24,7 @@
 #include <cstring>
 
 #include "binary64_kernel.h"
+#include "double_double_rounding.h"
 
 #if defined(__AVX512F__) && defined(__FMA__)
 #include <immintrin.h>
@@ -50,6 +51,9 @@ typedef std::uint64_t LaneBits __attribute__((vector_size(8 * kLanes)));  // shi
 // each.
 template <>
 struct Lanes<LaneDouble> {
+  static LaneBits bits(LaneDouble v) { return (LaneBits)v; }
+  static LaneDouble from_bits(LaneBits b) { return (LaneDouble)b; }
+  static LaneDouble magnitude(LaneDouble v) { return (LaneDouble)((LaneBits)v & ~kSignBit); }
 #if RAVO_BATCH_LANES == 8
   // Masked, all lanes on: GCC 12's unmasked forms start from an undefined
   // vector that -Wmaybe-uninitialized reports.
@@ -146,24 +150,6 @@ inline void store_complex(double* p, LanePair w) {
 // anything.
 inline LaneMask biased_exponent(LaneMask bits) { return (LaneMask)(((LaneBits)bits >> 52) & 0x7FF); }
 
-// The rounding test of binary64_kernel.h in floating point: lo in quarters
-// of hi's last place (w, exact: a power-of-two scaling, |w| < 64), and its
-// distance to the nearest integer (exact: at most 1/2, and a multiple of
-// w's last place). The value errs by less than 2^-97 of itself, below
-// 2^-42 quarter places; the test asks for more than kLaneTolerance, the
-// scalar test's 2^-34. The result says, per lane, how far from the grid.
-constexpr double kLaneTolerance = 0x1p-34;
-
-inline LaneDouble distance_to_grid(DoubleDoubleOf<LaneDouble> v) {
-  constexpr std::uint64_t kExponentField = std::uint64_t{0x7FF} << 52;
-  // 2^(54 - E) for hi in [2^E, 2^(E+1)), by its exponent field (in unsigned
-  // words: 2100 << 52 passes the largest signed one).
-  const LaneDouble to_quarters = (LaneDouble)((std::uint64_t{2100} << 52) - ((LaneBits)v.hi & kExponentField));
-  const LaneDouble w = v.lo * to_quarters;
-  const LaneDouble d = w - Lanes<LaneDouble>::nearest_integer(w);
-  return (LaneDouble)((LaneMask)d & ~(std::int64_t{1} << 63));
-}
-
 // hi + lo with the sign bit `sign` applied to both first: the signed
 // value rounded once in the current mode.
 inline LaneDouble signed_sum(DoubleDoubleOf<LaneDouble> v, LaneMask sign) {
@@ -215,7 +201,7 @@ inline LaneDouble times_power_of_two(LaneDouble v, LaneMask scale) {
 template <bool kScaled>
 __attribute__((always_inline)) inline unsigned finish_lanes(LanePair z, const LaneOperands& op, double* y) {
   const RootPairOf<LaneDouble> root = root_core(op.x, op.y, op.n);
-  LaneMask done = (distance_to_grid(root.big) > kLaneTolerance) & (distance_to_grid(root.small) > kLaneTolerance);
+  LaneMask done = rounding_is_certain(root.big) & rounding_is_certain(root.small);
   if (kScaled) done &= op.taken & (biased_exponent((LaneMask)root.small.hi) + op.small_scale > 2);
   // For x < 0 the big part is the imaginary one, for x > 0 the small one;
   // the real part is positive, the imaginary one takes y's sign.

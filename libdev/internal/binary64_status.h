@@ -14,6 +14,9 @@
 #include <cstdint>
 
 #include "fp_bits.h"
+#if defined(__x86_64__)
+#include "x87_status.h"
+#endif
 
 RAVO_INTERNAL_BEGIN
 
@@ -27,12 +30,7 @@ constexpr std::uint32_t kSseFlags = 0x003F, kSseDenormalFlag = 0x0002;
 constexpr std::uint32_t kSseMasks = 0x1F80, kSseRounding = 0x6000;
 constexpr int kSseRoundingShift = 3;
 
-// The x87 control word, whose rounding control is the library's mode.
-inline std::uint16_t x87_control_word() {
-  std::uint16_t cw;
-  asm volatile("fnstcw %0" : "=m"(cw));
-  return cw;
-}
+inline RoundingMode sse_rounding(std::uint64_t mxcsr) { return (mxcsr & kSseRounding) >> 13; }
 
 // MXCSR as the binary64 operations need it: every exception masked (none
 // traps in them) and the x87 unit's rounding mode (cw, the x87 control
@@ -69,7 +67,7 @@ inline bool binary64_is_standard(std::uint64_t status) { return sse_is_standard(
 inline RoundingMode binary64_rounding() {
   std::uint32_t mxcsr;
   asm volatile("stmxcsr %0" : "=m"(mxcsr));
-  return (mxcsr >> 13) & 3u;
+  return sse_rounding(mxcsr);
 }
 #elif defined(__aarch64__)
 // FPSR: cumulative flags, inexact (IXC) is bit 4. FPCR: rounding mode in

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "binary64_kernel.h"
+#include "double_double_rounding.h"
 #include "complex_parts.h"
 
 namespace ravo::internal {

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "binary64_kernel.h"
+#include "double_double_rounding.h"
 #include "binary64_status.h"
 #include "complex_parts.h"
 #include "cr_axis.h"

@@ -34,6 +34,7 @@
 
 #include "extended_kernel.h"
 #include "fp_bits.h"
+#include "x87_status.h"
 
 RAVO_INTERNAL_BEGIN
 

@@ -141,10 +141,6 @@ inline long double extended_power_of_two(int e) {
 using RoundingMode = unsigned;
 constexpr RoundingMode kToNearest = 0, kDownward = 1, kUpward = 2, kTowardZero = 3;
 
-// The x87 control word's rounding control field.
-constexpr std::uint16_t kRoundingControl = 0x0C00;
-inline RoundingMode x87_rounding(std::uint16_t cw) { return (cw >> 10) & 3u; }
-
 // The mode that rounds -v as the given mode rounds v: down and up swap.
 inline RoundingMode mirrored_rounding(RoundingMode rounding) {
   return rounding == kDownward || rounding == kUpward ? 3 - rounding : rounding;

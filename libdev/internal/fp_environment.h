@@ -28,26 +28,9 @@
 #include "binary64_status.h"
 #include "complex_parts.h"
 #include "fp_bits.h"
+#include "x87_status.h"
 
 RAVO_INTERNAL_BEGIN
-
-// x87 control word: exception masks (bits 0-5), precision control (8-9,
-// 11 = 64 bits), rounding control (10-11, kRoundingControl in fp_bits.h).
-constexpr std::uint16_t kX87Masks = 0x003F;
-constexpr std::uint16_t kX87Precision64 = 0x0300;
-constexpr std::uint16_t kStandardX87 = kX87Masks | kX87Precision64;
-// x87 status word: the flags, in the masks' bit positions.
-constexpr std::uint16_t kX87Flags = 0x003F;
-
-// The x87 kernels' environment, in one comparison (in 32 bits, the shorter
-// encoding).
-inline bool x87_is_standard(std::uint16_t cw) { return (~std::uint32_t{cw} & kStandardX87) == 0; }
-
-// What fnstenv stores in 64-bit mode (28 bytes).
-struct X87Environment {
-  std::uint16_t control, pad0, status, pad1;
-  std::uint32_t rest[5];
-};
 
 // body(x, y, cw) computed in the standard environment with the caller's
 // rounding mode; cw is the x87 control word it runs under. x and y pass
@@ -58,7 +41,7 @@ template <typename Body>
   X87Environment caller;
   std::uint32_t caller_mxcsr;
   asm volatile("fnstenv %0\n\tstmxcsr %1" : "=m"(caller), "=m"(caller_mxcsr));
-  const std::uint16_t cw = static_cast<std::uint16_t>((caller_cw & kRoundingControl) | kStandardX87);
+  const std::uint16_t cw = standard_x87_control(caller_cw);
   // Same FTZ and DAZ, flags clear, masks set, the x87 rounding mode.
   const std::uint32_t mxcsr = (caller_mxcsr & ~(kSseFlags | kSseRounding)) | kSseMasks |
                               (static_cast<std::uint32_t>(cw & kRoundingControl) << kSseRoundingShift);

@@ -48,8 +48,7 @@ Parts cr_general_masked(double x, double y, std::uint16_t) { return cr_binary64_
   if (!is_general(x, y)) return to_c_complex(cr_axis_root<false>(x, y, [cw] { return x87_rounding(cw); }));
   const std::uint64_t status = binary64_status(x, y);
   if (!sse_is_standard(status, cw)) [[unlikely]] {
-    const auto standard = static_cast<std::uint16_t>((cw & kRoundingControl) | kStandardX87);
-    return to_c_complex(in_standard_environment(standard, x, y, cr_general_masked));
+    return to_c_complex(in_standard_environment(cw, x, y, cr_general_masked));
   }
   return to_c_complex(cr_binary64_scaled(x, y, status));
 }

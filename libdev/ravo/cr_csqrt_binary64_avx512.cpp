@@ -13,6 +13,7 @@
 #include "../internal/binary64_kernel.h"
 #include "../internal/binary64_status.h"
 #include "../internal/complex_parts.h"
+#include "../internal/double_double_rounding.h"
 #include "../internal/cr_csqrt_paths.h"
 #include "../internal/flag_operations.h"
 #include "../internal/quiet_lanes.h"
@@ -50,7 +51,7 @@ ravo_c_complex ravo::internal::cr_csqrt_binary64_avx512(ravo_c_complex z) {
   if (!needs_no_scaling(x, y)) return cr_csqrt_binary64_other_cases(x, y);
   const Quiet ay = quiet(__builtin_fabs(y));
   const RootPairOf<Quiet> root = root_core(quiet(__builtin_fabs(x)), ay, ay);
-  if (quiet_rounding_is_certain(root.big) && quiet_rounding_is_certain(root.small)) [[likely]] {
+  if (both_roundings_are_certain(root.big, root.small)) [[likely]] {
     // The x87 rounding control and the embedded rounding share their
     // encoding: to nearest, down, up, toward zero.
     switch (x87_rounding(x87_control_word())) {

@@ -37,14 +37,6 @@ using namespace ravo::internal;
 namespace {
 
 
-constexpr std::uint16_t kUnderflowFlag = 0x10, kInexactFlag = 0x20;  // x87 status word
-
-inline std::uint16_t x87_status_word() {
-  std::uint16_t sw;
-  asm volatile("fnstsw %0" : "=am"(sw));
-  return sw;
-}
-
 // A part whose rounding the test could not certify: the grid point b nearest
 // to v, and the exact side of the part. The result is b itself when the part
 // equals b, else b nudged by 2^(e-62) towards the part: a value strictly
@@ -70,15 +62,6 @@ Decided decide(RootPart part, double x, double y, long double v, bool nearest) {
   return {side == 0 ? grid_point : grid_point + side * extended_power_of_two(b.exponent - 62), side == 0};
 }
 
-// Puts the x87 status flags back as they were on entry; modes and the rest
-// of the state stay.
-[[gnu::cold]] void restore_x87_flags(std::uint16_t status_at_entry) {
-  X87Environment env;
-  asm volatile("fnstenv %0" : "=m"(env));
-  env.status = static_cast<std::uint16_t>((env.status & ~kX87Flags) | (status_at_entry & kX87Flags));
-  asm volatile("fldenv %0" : : "m"(env));
-}
-
 // Rounds a part given as an extended value with its sign, in the current
 // mode; the conversion raises what the rounding warrants.
 inline double round_part(long double signed_value) { return static_cast<double>(signed_value); }
@@ -97,7 +80,7 @@ inline double round_part(long double signed_value) { return static_cast<double>(
   // warrant them, the flags go back to their state on entry; every inexact
   // part raises its flags again in its conversion below.
   const bool both_exact = b.exact && s.exact, maybe_tiny = small < 0x1p-1021L;
-  if ((both_exact && !(status_at_entry & kInexactFlag)) || (maybe_tiny && !(status_at_entry & kUnderflowFlag)))
+  if ((both_exact && !(status_at_entry & kX87Inexact)) || (maybe_tiny && !(status_at_entry & kX87Underflow)))
     restore_x87_flags(status_at_entry);
   const bool x_negative = sign_bit(x), y_negative = sign_bit(y);
   const long double re = x_negative ? s.value : b.value;
