@@ -1,6 +1,5 @@
 // Bit-level classification of binary64 values and the read-only constants
-// that fixed results are copied from. Everything here has internal linkage
-// in each source that includes it.
+// that fixed results are copied from.
 //
 // The predicates look only at the raw bit pattern (high word: sign, 11-bit
 // exponent, top 20 significand bits; low word: bottom 32 significand bits),

@@ -55,7 +55,8 @@ Parts cr_general_masked(double x, double y, std::uint16_t) { return cr_binary64_
 
 
 // The common case: general arguments that need no scaling (both exponents
-// within 2^+-120), in a standard MXCSR; everything else in cr_other_cases.
+// within 2^+-120), in a standard MXCSR; everything else in
+// cr_csqrt_binary64_other_cases.
 ravo_c_complex ravo::internal::cr_csqrt_binary64(ravo_c_complex z) {
   auto [x, y] = parts_of(z);
   if (needs_no_scaling(x, y)) [[likely]] {

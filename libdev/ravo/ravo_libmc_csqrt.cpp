@@ -9,12 +9,13 @@
 // The x87 paths run in the kernels' environment (fp_environment.h): one
 // read of the control word and one comparison, and a cold path otherwise.
 //
-// Accuracy against MPC, 6 x 10^6 samples per mode (csqrt-accuracy):
-//   nearest: max observed 0.5008 ulp, 99.95 % of pairs correctly rounded; not
-//     always correctly rounded because of the double rounding (extended, then
-//     binary64). Worst: x = 0x8010000042a2386e, y = 0x0000bfdac397838d gives
+// Accuracy against MPC (csqrt-accuracy; the figures, 10^7 samples per
+// class and mode, in docs/accuracy.md):
+//   nearest: about half an ulp at most, and not always correctly rounded
+//     because of the double rounding (extended, then binary64); an example:
+//     x = 0x8010000042a2386e, y = 0x0000bfdac397838d gives
 //     re 0x1fa7f9a9a5ff0f4e, want 0x1fa7f9a9a5ff0f4d.
-//   directed: max observed 1.0015 ulp. The magnitudes are rounded in the
+//   directed: about one ulp at most. The magnitudes are rounded in the
 //     mode's direction before signs are set, so a negative part rounds the
 //     other way.
 // The extended intermediates bound the excess over the final rounding by a
