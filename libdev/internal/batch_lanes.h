@@ -148,7 +148,7 @@ inline void store_complex(double* p, LanePair w) {
 
 // A part's biased exponent, read from the bits, so that no lane raises
 // anything.
-inline LaneMask biased_exponent(LaneMask bits) { return (LaneMask)(((LaneBits)bits >> 52) & 0x7FF); }
+inline LaneMask biased_exponent(LaneMask bits) { return (LaneMask)exponent_field((LaneBits)bits); }
 
 // hi + lo with the sign bit `sign` applied to both first: the signed
 // value rounded once in the current mode.

@@ -1,7 +1,9 @@
 // The library's one vocabulary of bits: binary64 and x87 extended fields,
 // signs, subnormals normalised, the 128-bit integers and the rounding-mode
-// codes. Every decoder of a value's bits goes through here; nothing reads a
-// field by its own shifts elsewhere. Reading bits raises no flag, also for
+// codes. Every read of a field from a value's bits goes through here, for
+// one value or a vector of them; the few places that build a pattern (a
+// power of two, a scaled exponent) say so beside the bound that keeps it
+// normal. Reading bits raises no flag, also for
 // a signalling NaN.
 #ifndef RAVO_FP_BITS_H
 #define RAVO_FP_BITS_H
@@ -54,7 +56,15 @@ inline double sign_factor(std::uint64_t negative) { return kSignFactors[negative
 constexpr std::uint64_t magnitude_bits(double v) { return bits_of(v) << 1; }
 constexpr std::uint64_t kInfinityMagnitude = 0xFFE0000000000000u;
 
-inline int biased_exponent(double v) { return static_cast<int>((bits_of(v) >> 52) & 0x7FF); }
+// The biased exponent field of a pattern, or of each lane's pattern in a
+// vector of them.
+template <typename Bits>
+constexpr Bits exponent_field(Bits b) {
+  return (b >> 52) & 0x7FF;
+}
+inline int biased_exponent(double v) { return static_cast<int>(exponent_field(bits_of(v))); }
+// v positive (the sign bit clear): one shift.
+inline std::int64_t positive_biased_exponent(double v) { return static_cast<std::int64_t>(bits_of(v) >> 52); }
 
 // |v| = significand 2^exponent, significand an integer.
 struct Binary64Fields {
