@@ -25,6 +25,7 @@
 
 #include "binary64_kernel.h"
 #include "double_double_rounding.h"
+#include "part_placement.h"
 
 #if defined(__AVX512F__) && defined(__FMA__)
 #include <immintrin.h>
@@ -105,6 +106,15 @@ inline LaneDouble select(LaneMask m, LaneDouble a, LaneDouble b) {
   return (LaneDouble)((m & (LaneMask)a) | (~m & (LaneMask)b));
 }
 inline LaneMask select(LaneMask m, LaneMask a, LaneMask b) { return (m & a) | (~m & b); }
+
+// The selector of a lane mask, lane by lane.
+template <>
+struct Choice<LaneMask> {
+  template <typename T>
+  static T of(LaneMask m, T a, T b) {
+    return select(m, a, b);
+  }
+};
 
 // Real and imaginary parts of kLanes complex values at p, and back.
 #if RAVO_BATCH_LANES == 8
@@ -203,17 +213,13 @@ __attribute__((always_inline)) inline unsigned finish_lanes(LanePair z, const La
   const RootPairOf<LaneDouble> root = root_core(op.x, op.y, op.n);
   LaneMask done = rounding_is_certain(root.big) & rounding_is_certain(root.small);
   if (kScaled) done &= op.taken & (biased_exponent((LaneMask)root.small.hi) + op.small_scale > 2);
-  // For x < 0 the big part is the imaginary one, for x > 0 the small one;
-  // the real part is positive, the imaginary one takes y's sign.
+  // The parts placed by x's sign (part_placement.h); the imaginary one takes
+  // y's sign.
   const LaneMask x_negative = (LaneMask)z.re < 0, y_sign = (LaneMask)z.im & (std::int64_t{1} << 63);
-  const DoubleDoubleOf<LaneDouble> re = {select(x_negative, root.small.hi, root.big.hi),
-                                         select(x_negative, root.small.lo, root.big.lo)};
-  const DoubleDoubleOf<LaneDouble> im = {select(x_negative, root.big.hi, root.small.hi),
-                                         select(x_negative, root.big.lo, root.small.lo)};
-  const LaneMask re_scale = select(x_negative, op.small_scale, op.big_scale);
-  const LaneMask im_scale = select(x_negative, op.big_scale, op.small_scale);
-  LaneDouble w_re = re.hi + re.lo, w_im = signed_sum(im, y_sign);
-  if (kScaled) w_re = times_power_of_two(w_re, re_scale), w_im = times_power_of_two(w_im, im_scale);
+  const PartsOf<DoubleDoubleOf<LaneDouble>> w = placed(x_negative, root.big, root.small);
+  const PartsOf<LaneMask> scale = placed(x_negative, op.big_scale, op.small_scale);
+  LaneDouble w_re = w.re.hi + w.re.lo, w_im = signed_sum(w.im, y_sign);
+  if (kScaled) w_re = times_power_of_two(w_re, scale.re), w_im = times_power_of_two(w_im, scale.im);
   store_complex(y, {select(done, w_re, z.re), select(done, w_im, z.im)});
   return ~lane_bits(done) & ((1u << kLanes) - 1);
 }

@@ -245,16 +245,6 @@ inline bool is_clear_of_underflow(const DoubleDouble& v, int scale) { return bia
 // as itself.
 inline double signed_rounding(DoubleDouble v, double sign) { return v.hi * sign + v.lo * sign; }
 
-// The parts' signs as factors +-1: for x < 0 the big part is the imaginary
-// one and takes y's sign; for x > 0 the small one does.
-struct PartSigns {
-  double big, small;
-};
-inline PartSigns part_signs(double x, double y) {
-  const std::uint64_t x_negative = sign_bit(x), y_negative = sign_bit(y);
-  return {sign_factor(y_negative & x_negative), sign_factor(y_negative & (1 - x_negative))};
-}
-
 RAVO_INTERNAL_END
 
 #endif

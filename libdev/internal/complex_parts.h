@@ -9,11 +9,13 @@
 
 namespace ravo::internal {
 
-// A result as two binary64 values; kept out of std::complex inside the
-// library, which GCC would assemble and take apart in memory.
-struct Parts {
-  double re, im;
+// A result as two values (binary64 ones: Parts); kept out of std::complex
+// inside the library, which GCC would assemble and take apart in memory.
+template <typename T>
+struct PartsOf {
+  T re, im;
 };
+using Parts = PartsOf<double>;
 
 }  // namespace ravo::internal
 

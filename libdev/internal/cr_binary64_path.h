@@ -12,6 +12,7 @@
 
 #include "binary64_kernel.h"
 #include "double_double_rounding.h"
+#include "part_placement.h"
 #include "binary64_status.h"
 #include "complex_parts.h"
 #include "cr_axis.h"
@@ -40,8 +41,7 @@ inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
     return cr_binary64_settle(x, y, status, root.big, root.small, 0, 0);
   const PartSigns signs = part_signs(x, y);
   const double t = signed_rounding(root.big, signs.big), q = signed_rounding(root.small, signs.small);
-  if (sign_bit(x)) return {q, t};
-  return {t, q};
+  return placed(sign_bit(x), t, q);
 }
 
 // Any finite non-zero x and y; the parts scaled back by integer additions
@@ -53,8 +53,7 @@ inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
   const PartSigns signs = part_signs(x, y);
   const double t = times_power_of_two(signed_rounding(root.big, signs.big), root.big_scale);
   const double q = times_power_of_two(signed_rounding(root.small, signs.small), root.small_scale);
-  if (sign_bit(x)) return {q, t};
-  return {t, q};
+  return placed(sign_bit(x), t, q);
 }
 
 inline Parts cr_binary64_general(double x, double y, std::uint64_t status) {

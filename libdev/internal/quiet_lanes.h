@@ -22,6 +22,7 @@
 
 #include "binary64_kernel.h"
 #include "fp_bits.h"
+#include "part_placement.h"
 
 RAVO_INTERNAL_BEGIN
 
@@ -51,6 +52,12 @@ inline Quiet operator-(Quiet a, Quiet b) { return {_mm_sub_round_sd(a.v, b.v, kQ
 inline Quiet operator*(Quiet a, Quiet b) { return {_mm_mul_round_sd(a.v, b.v, kQuietNearest)}; }
 inline Quiet operator*(double a, Quiet b) { return quiet(a) * b; }
 inline Quiet operator/(double a, Quiet b) { return {_mm_div_round_sd(quiet(a).v, b.v, kQuietNearest)}; }
+
+// The selector of an AVX-512 mask register's low bit: m ? a : b.
+template <>
+struct Choice<__mmask8> {
+  static Quiet of(__mmask8 m, Quiet a, Quiet b) { return {_mm_mask_move_sd(b.v, m, b.v, a.v)}; }
+};
 
 template <>
 struct Lanes<Quiet> {

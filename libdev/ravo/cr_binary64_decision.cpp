@@ -28,6 +28,7 @@
 #include "../internal/cr_exact_decision.h"
 #include "../internal/flag_operations.h"
 #include "../internal/fp_bits.h"
+#include "../internal/part_placement.h"
 
 using namespace ravo::internal;
 
@@ -99,21 +100,18 @@ namespace ravo::internal {
 Parts cr_binary64_settle(double x, double y, std::uint64_t status_at_entry, DoubleDouble big, DoubleDouble small,
                          int big_scale, int small_scale) {
   const RoundingMode rounding = binary64_rounding();
-  const std::uint64_t y_sign = bits_of(y) & kSignBit;
-  const bool x_negative = sign_bit(x);
-  // For x < 0 the big part is the imaginary one, else the small part.
-  const std::uint64_t big_sign = x_negative ? y_sign : 0, small_sign = x_negative ? 0 : y_sign;
-  const Settled t = settle(RootPart::big, x, y, big, big_scale, big_sign, rounding);
-  const Settled q = settle(RootPart::small, x, y, small, small_scale, small_sign, rounding);
-  double re = x_negative ? q.value : t.value, im = x_negative ? t.value : q.value;
+  const PartSignBits signs = part_sign_bits(x, y);
+  const Settled t = settle(RootPart::big, x, y, big, big_scale, signs.big, rounding);
+  const Settled q = settle(RootPart::small, x, y, small, small_scale, signs.small, rounding);
+  Parts w = placed(sign_bit(x), t.value, q.value);
   if (t.inexact || q.inexact) {
     raise_inexact();
     if (t.underflow || q.underflow) raise_underflow();
   } else if (!(status_at_entry & kInexactStatus)) {
     // Both parts exact: the approximation's inexact goes.
-    clear_inexact_flag(re, im);
+    clear_inexact_flag(w.re, w.im);
   }
-  return {re, im};
+  return w;
 }
 
 }  // namespace ravo::internal

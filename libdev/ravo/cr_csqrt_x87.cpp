@@ -27,6 +27,7 @@
 #include "../internal/extended_rounding_test.h"
 #include "../internal/fp_environment.h"
 #include "../internal/libm_internal.h"
+#include "../internal/part_placement.h"
 #include "../internal/root_in_mode.h"
 #include "../internal/scalar_primitives.h"
 #include "../internal/subnormal_operand.h"
@@ -82,10 +83,8 @@ inline double round_part(long double signed_value) { return static_cast<double>(
   const bool both_exact = b.exact && s.exact, maybe_tiny = small < 0x1p-1021L;
   if ((both_exact && !(status_at_entry & kX87Inexact)) || (maybe_tiny && !(status_at_entry & kX87Underflow)))
     restore_x87_flags(status_at_entry);
-  const bool x_negative = sign_bit(x), y_negative = sign_bit(y);
-  const long double re = x_negative ? s.value : b.value;
-  const long double im = x_negative ? b.value : s.value;
-  return {round_part(re), round_part(y_negative ? -im : im)};
+  const PartsOf<long double> w = placed(sign_bit(x), b.value, s.value);
+  return {round_part(w.re), round_part(sign_bit(y) ? -w.im : w.im)};
 }
 
 // x, y finite and non-zero; cw is the x87 control word, a standard one.
@@ -98,10 +97,7 @@ inline Parts __ravo_internal_cr_csqrt(double x, double y, std::uint16_t cw) {
   const double t = round_part(root.big), q = round_part(root.small);
   if (!quick_roundings_are_certain(low_significand_bits(root.big, root.small), cw)) [[unlikely]]
     return decide_rounding(x, y, is_nearest(cw), status_at_entry, root.big, root.small);
-  // A branch on x's sign, known long before the kernel ends, so that a
-  // misprediction discards little; a select would lengthen the latency.
-  if (sign_bit(x)) return {q, t};
-  return {t, q};
+  return placed(sign_bit(x), t, q);
 }
 
 // x and y finite, one of them ±0: the axis roots in cw's mode.

@@ -29,6 +29,7 @@
 #include "../internal/flag_operations.h"
 #include "../internal/fp_environment.h"
 #include "../internal/libm_internal.h"
+#include "../internal/part_placement.h"
 #include "../internal/root_in_mode.h"
 #include "../internal/scalar_primitives.h"
 #include "../internal/subnormal_operand.h"
@@ -46,14 +47,11 @@ Parts __ravo_internal_csqrt(double x, double y, std::uint16_t) {
   const double t = static_cast<double>(root.big);
   // Carries the sign of y, also when it rounds to zero.
   const double q = static_cast<double>(root.small);
-  // Selected by the sign bit rather than by branches, which mispredict on
-  // mixed signs; x is non-zero, so its sign bit says x < 0. For x < 0 the
-  // real part is |q|, +0 also for a q of -0 (y tiny and negative), so that
-  // csqrt(conj z) = conj(csqrt z); the imaginary part is t with y's sign.
-  const bool x_negative = sign_bit(x);
-  const double re = x_negative ? fabs_scalar(q) : t;
-  const double im = x_negative ? copysign_scalar(t, y) : q;
-  return {re, im};
+  // x is non-zero, so its sign bit says x < 0. The real part is positive:
+  // for x < 0 it is |q|, +0 also for a q of -0 (y tiny and negative), so
+  // that csqrt(conj z) = conj(csqrt z).
+  const Parts w = placed(sign_bit(x), t, fabs_scalar(q));
+  return {w.re, copysign_scalar(w.im, y)};
 }
 
 [[gnu::noinline, gnu::cold]] double subnormal_root(double a, RoundingMode rounding) {
