@@ -188,7 +188,7 @@ inline LaneOperands scaled_operands(LaneMask x_bits, LaneMask y_bits) {
   const LaneMask e_max = (x_larger & ex) | (~x_larger & ey);
   const LaneMask k = (LaneMask)((LaneBits)(e_max - 1023 + 2048) >> 1) - 1024;  // floor, by a logical shift
   const auto scaled = [&](LaneMask bits, LaneMask e) {
-    const LaneMask kept = (e - 1023 - (k + k)) >= -300;
+    const LaneMask kept = (e - 1023 - (k + k)) >= kFlushedBelow;
     return (LaneDouble)(kept & (LaneMask)((LaneBits)(bits & kMagnitude) - ((LaneBits)k << 53)));
   };
   const LaneDouble one = LaneDouble{} + 1.0;
@@ -197,9 +197,8 @@ inline LaneOperands scaled_operands(LaneMask x_bits, LaneMask y_bits) {
           taken};
 }
 
-// v with scale added to its exponent field: exact for normal v and result.
 inline LaneDouble times_power_of_two(LaneDouble v, LaneMask scale) {
-  return (LaneDouble)((LaneBits)v + ((LaneBits)scale << 52));
+  return (LaneDouble)exponent_added((LaneBits)v, scale);
 }
 
 // The kernel on the operands, and the lanes finished here written to y:
@@ -212,7 +211,7 @@ template <bool kScaled>
 __attribute__((always_inline)) inline unsigned finish_lanes(LanePair z, const LaneOperands& op, double* y) {
   const RootPairOf<LaneDouble> root = root_core(op.x, op.y, op.n);
   LaneMask done = rounding_is_certain(root.big) & rounding_is_certain(root.small);
-  if (kScaled) done &= op.taken & (biased_exponent((LaneMask)root.small.hi) + op.small_scale > 2);
+  if (kScaled) done &= op.taken & exponent_clears_underflow(biased_exponent((LaneMask)root.small.hi), op.small_scale);
   // The parts placed by x's sign (part_placement.h); the imaginary one takes
   // y's sign.
   const LaneMask x_negative = (LaneMask)z.re < 0, y_sign = (LaneMask)z.im & (std::int64_t{1} << 63);
@@ -232,7 +231,7 @@ __attribute__((always_inline)) inline unsigned finish_lanes(LanePair z, const La
 __attribute__((always_inline)) inline unsigned root_lanes(const double* x, double* y) {
   const LanePair z = load_complex(x);
   constexpr std::int64_t kMagnitude = ~(std::int64_t{1} << 63);
-  constexpr std::int64_t kLow = std::int64_t{1023 - 120} << 52, kHigh = std::int64_t{1023 + 121} << 52;
+  constexpr auto kLow = static_cast<std::int64_t>(kUnscaledLowest), kHigh = static_cast<std::int64_t>(kUnscaledAbove);
   const LaneMask ax = (LaneMask)z.re & kMagnitude, ay = (LaneMask)z.im & kMagnitude;
   const LaneMask unscaled = (ax >= kLow) & (ax < kHigh) & (ay >= kLow) & (ay < kHigh);
   if (lane_bits(unscaled) == (1u << kLanes) - 1)

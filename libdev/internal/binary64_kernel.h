@@ -93,9 +93,32 @@ using DoubleDouble = DoubleDoubleOf<double>;
 
 RAVO_INTERNAL_BEGIN
 
-// v times 2^e by the exponent field: v normal and the result normal.
+// The scaling's rules, for one value (int exponents) or a vector of lanes
+// (the lane masks' 64-bit exponents); binary64_root and the vector lanes'
+// scaled_operands apply them.
+//
+// The magnitude patterns of the unscaled range [2^-120, 2^121).
+constexpr std::uint64_t kUnscaledLowest = std::uint64_t{1023 - 120} << 52;
+constexpr std::uint64_t kUnscaledAbove = std::uint64_t{1023 + 121} << 52;
+// Scaled, an operand below 2^kFlushedBelow (relative to the larger one's
+// [1, 4)) is replaced by 0.
+constexpr int kFlushedBelow = -300;
+
+// A pattern times 2^e by its exponent field: the value and the result normal.
+template <typename Bits, typename E>
+inline Bits exponent_added(Bits b, E e) {
+  return b + ((Bits)e << 52);
+}
 inline double times_power_of_two(double v, int e) {
-  return from_bits(bits_of(v) + (static_cast<std::uint64_t>(static_cast<std::int64_t>(e)) << 52));
+  return from_bits(exponent_added(bits_of(v), static_cast<std::int64_t>(e)));
+}
+
+// A part whose high value has the exponent field hi_field and which is then
+// scaled by 2^scale is at least 2^-1021, whatever the rounding: normal, and
+// not tiny by any tininess rule.
+template <typename E>
+inline auto exponent_clears_underflow(E hi_field, E scale) {
+  return hi_field + scale > 2;
 }
 
 // a + b = s + error; 2Sum, whatever the order of magnitudes.
@@ -216,9 +239,8 @@ inline RootPairOf<V> root_core(V X, V Y, V N) {
 // squares lie in [2^-240, 2^242], and no intermediate is below 2^-981
 // unless zero (see the granularity bound above).
 inline bool needs_no_scaling(double x, double y) {
-  const std::uint64_t ox = static_cast<std::uint64_t>(biased_exponent(x)) - (1023 - 120),
-                      oy = static_cast<std::uint64_t>(biased_exponent(y)) - (1023 - 120);
-  return (ox > oy ? ox : oy) < 241;
+  const std::uint64_t ox = (bits_of(x) & ~kSignBit) - kUnscaledLowest, oy = (bits_of(y) & ~kSignBit) - kUnscaledLowest;
+  return (ox > oy ? ox : oy) < kUnscaledAbove - kUnscaledLowest;
 }
 
 // Both parts' magnitudes for any finite non-zero x and y, scaled:
@@ -231,14 +253,16 @@ struct Binary64Root {
 inline Binary64Root binary64_root(double x, double y) {
   const Normalized nx = normalize(x), ny = normalize(y);
   const int k = (nx.e > ny.e ? nx.e : ny.e) >> 1;  // floor, also for negative exponents
-  const auto scaled = [k](Normalized n) { return n.e - 2 * k < -300 ? 0.0 : times_power_of_two(n.m, n.e - 2 * k); };
+  const auto scaled = [k](Normalized n) {
+    return n.e - 2 * k < kFlushedBelow ? 0.0 : times_power_of_two(n.m, n.e - 2 * k);
+  };
   const RootPair r = root_core(scaled(nx), scaled(ny), ny.m);
   return {r.big, r.small, k, ny.e - k};
 }
 
-// A part at least 2^-1021 after scaling, whatever the rounding: normal, and
-// not tiny by any tininess rule.
-inline bool is_clear_of_underflow(const DoubleDouble& v, int scale) { return biased_exponent(v.hi) + scale > 2; }
+inline bool is_clear_of_underflow(const DoubleDouble& v, int scale) {
+  return exponent_clears_underflow(biased_exponent(v.hi), scale);
+}
 
 // The rounding of sign (hi + lo) in the current mode, sign = +-1; the sign
 // applied before the rounding (exact products), so a negative part rounds

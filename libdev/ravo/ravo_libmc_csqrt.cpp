@@ -95,11 +95,8 @@ Parts __ravo_internal_csqrt(double x, double y, std::uint16_t) {
 // The parts are then placed by masks (axis_parts.h), as
 // axis_result_by_cases lays them out.
 Parts axis_result(double x, double y, std::uint16_t cw) {
-  const std::uint64_t mx = magnitude_bits(x), my = magnitude_bits(y);
-  constexpr std::uint64_t kSmallestCommon = std::uint64_t{1023 - 916} << 53;  // 2^-916, shifted as magnitude_bits
-  if ((mx | my) < kSmallestCommon) [[unlikely]] return axis_result_by_cases(x, y, cw);
-  const double o = fabs_scalar(x) + 0.5 * fabs_scalar(y);
-  const double s = sqrt_scalar(o);
+  if (!is_common_axis(x, y)) [[unlikely]] return axis_result_by_cases(x, y, cw);
+  const auto [o, s] = common_axis_root(x, y);
   const RootResidual r = root_residual(s, o);
   const RoundingMode rounding = x87_rounding(cw);
   double magnitude = s;
@@ -114,7 +111,7 @@ Parts axis_result(double x, double y, std::uint16_t cw) {
     // (another SSE mode, or a midpoint near) case by case: branches, not
     // data dependencies.
     const std::int64_t above = 4 * r.d + r.four_s + 1, below = 4 * r.d - r.four_s + 1;
-    const std::int64_t margin = static_cast<std::int64_t>(select_bits(mx == 0, std::uint64_t{1} << 45, 0));
+    const std::int64_t margin = static_cast<std::int64_t>(select_bits(magnitude_bits(x) == 0, std::uint64_t{1} << 45, 0));
     if (!((above > margin) & (below < -margin))) [[unlikely]] return axis_result_by_cases(x, y, cw);
   } else {
     magnitude = from_bits(bits_of(s) + static_cast<std::uint64_t>(root_step(root_position(r), rounding)));
