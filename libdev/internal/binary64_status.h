@@ -107,9 +107,12 @@ inline RoundingMode binary64_rounding() {
 #error "binary64_status.h: no access to the binary64 flags on this target"
 #endif
 
-// Clears inexact once re and im are computed; the rest of the word stays.
-inline void clear_inexact_flag(double& re, double& im) {
-  set_binary64_status(binary64_status(re, im) & ~kInexactStatus);
+// The flags back to status_at_entry, with inexact added when the result
+// is inexact: after work that may have raised inexact and nothing else
+// (an approximation of a result that turned out exact, the vector lanes'
+// chunk), the one way either puts the word back.
+inline void restore_flags_but_inexact(std::uint64_t status_at_entry, bool inexact) {
+  set_binary64_status(inexact ? status_at_entry | kInexactStatus : status_at_entry);
 }
 
 RAVO_INTERNAL_END

@@ -103,15 +103,14 @@ Parts cr_binary64_settle(double x, double y, std::uint64_t status_at_entry, Doub
   const PartSignBits signs = part_sign_bits(x, y);
   const Settled t = settle(RootPart::big, x, y, big, big_scale, signs.big, rounding);
   const Settled q = settle(RootPart::small, x, y, small, small_scale, signs.small, rounding);
-  Parts w = placed(sign_bit(x), t.value, q.value);
   if (t.inexact || q.inexact) {
     raise_inexact();
     if (t.underflow || q.underflow) raise_underflow();
-  } else if (!(status_at_entry & kInexactStatus)) {
+  } else {
     // Both parts exact: the approximation's inexact goes.
-    clear_inexact_flag(w.re, w.im);
+    restore_flags_but_inexact(status_at_entry, false);
   }
-  return w;
+  return placed(sign_bit(x), t.value, q.value);
 }
 
 }  // namespace ravo::internal

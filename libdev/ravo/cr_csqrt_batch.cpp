@@ -92,7 +92,7 @@ extern "C" void cr_csqrt_batch(size_t n, const ravo_c_complex* x, ravo_c_complex
     bool certified = false;
     const std::size_t count = target.lanes(m, reinterpret_cast<const double*>(x + start),
                                            reinterpret_cast<double*>(y + start), left, certified);
-    set_binary64_status(certified ? before | kInexactStatus : before);
+    restore_flags_but_inexact(before, certified);
     for (std::size_t k = 0; k < count; ++k) y[start + left[k]] = cr_csqrt_scalar(x[start + left[k]]);
   }
 }
