@@ -60,6 +60,26 @@ inline void set_binary64_status(std::uint64_t status) {
   asm volatile("ldmxcsr %0" : : "m"(mxcsr) : "memory");
 }
 
+// The same before work on x and y, which pass through the asm.
+inline void set_binary64_status(std::uint64_t status, double& x, double& y) {
+  const auto mxcsr = static_cast<std::uint32_t>(status);
+  asm volatile("ldmxcsr %2" : "+x"(x), "+x"(y) : "m"(mxcsr) : "memory");
+}
+
+// MXCSR for the standard environment from the caller's: the same FTZ and
+// DAZ, flags clear, every exception masked, cw's rounding mode.
+inline std::uint64_t standard_sse_status(std::uint64_t caller, std::uint16_t cw) {
+  return (caller & ~std::uint64_t{kSseFlags | kSseRounding}) | kSseMasks |
+         (std::uint64_t{static_cast<std::uint16_t>(cw & kRoundingControl)} << kSseRoundingShift);
+}
+
+// MXCSR's IEEE flags in the x87 status word's positions (the same bits);
+// the denormal flag is no IEEE flag, and the x87 denormal mask does not
+// govern it.
+inline std::uint16_t sse_ieee_flags(std::uint64_t status) {
+  return static_cast<std::uint16_t>(status & (kSseFlags & ~kSseDenormalFlag));
+}
+
 // The binary64 unit in the state the library's binary64 arithmetic needs,
 // from a status word read on entry.
 inline bool binary64_is_standard(std::uint64_t status) { return sse_is_standard(status, x87_control_word()); }

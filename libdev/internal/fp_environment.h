@@ -38,27 +38,23 @@ RAVO_INTERNAL_BEGIN
 // one that reads the flags, so no step of body can move across either.
 template <typename Body>
 [[gnu::noinline, gnu::cold]] Parts in_standard_environment(std::uint16_t caller_cw, double x, double y, Body body) {
-  X87Environment caller;
-  std::uint32_t caller_mxcsr;
-  asm volatile("fnstenv %0\n\tstmxcsr %1" : "=m"(caller), "=m"(caller_mxcsr));
+  X87Environment caller = x87_environment();
+  const std::uint64_t caller_sse = binary64_status();
   const std::uint16_t cw = standard_x87_control(caller_cw);
-  // Same FTZ and DAZ, flags clear, masks set, the x87 rounding mode.
-  const std::uint32_t mxcsr = (caller_mxcsr & ~(kSseFlags | kSseRounding)) | kSseMasks |
-                              (static_cast<std::uint32_t>(cw & kRoundingControl) << kSseRoundingShift);
-  asm volatile("fnclex\n\tfldcw %2\n\tldmxcsr %3" : "+x"(x), "+x"(y) : "m"(cw), "m"(mxcsr) : "memory");
+  set_x87_control_clearing_flags(cw, x, y);
+  set_binary64_status(standard_sse_status(caller_sse, cw), x, y);
 
   Parts w = body(x, y, cw);
 
-  std::uint16_t status;
-  std::uint32_t mxcsr_after;
-  asm volatile("fnstsw %0\n\tstmxcsr %1" : "=m"(status), "=m"(mxcsr_after), "+x"(w.re), "+x"(w.im) : : "memory");
+  const std::uint64_t sse_after = binary64_status(w.re, w.im);
+  const std::uint16_t x87_after = x87_status_word();
   // Every raised flag goes to the x87 status word, where fetestexcept sees
   // it as well as in MXCSR and where fldenv arms the trap of an unmasked
-  // one; fwait delivers it. The SSE denormal flag is no IEEE flag and the
-  // x87 denormal mask does not govern it.
-  caller.status = static_cast<std::uint16_t>(caller.status | (status & kX87Flags) |
-                                             (mxcsr_after & (kSseFlags & ~kSseDenormalFlag)));
-  asm volatile("ldmxcsr %1\n\tfldenv %0\n\tfwait" : : "m"(caller), "m"(caller_mxcsr) : "memory");
+  // one; the wait delivers it.
+  caller.status = static_cast<std::uint16_t>(caller.status | (x87_after & kX87Flags) | sse_ieee_flags(sse_after));
+  set_binary64_status(caller_sse);
+  set_x87_environment(caller);
+  x87_wait();
   return w;
 }
 

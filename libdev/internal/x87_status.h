@@ -56,13 +56,28 @@ struct X87Environment {
   std::uint32_t rest[5];
 };
 
+// fnstenv, which then masks every x87 exception, and fldenv, which arms
+// the trap of a set flag whose exception is unmasked; x87_wait delivers it.
+inline X87Environment x87_environment() {
+  X87Environment env;
+  asm volatile("fnstenv %0" : "=m"(env));
+  return env;
+}
+inline void set_x87_environment(const X87Environment& env) { asm volatile("fldenv %0" : : "m"(env) : "memory"); }
+inline void x87_wait() { asm volatile("fwait" : : : "memory"); }
+
+// Clears the x87 flags and sets the control word; x and y pass through the
+// asm, so that no operation on them moves before it.
+inline void set_x87_control_clearing_flags(std::uint16_t cw, double& x, double& y) {
+  asm volatile("fnclex\n\tfldcw %2" : "+x"(x), "+x"(y) : "m"(cw) : "memory");
+}
+
 // Puts the x87 flags back as they were in status_at_entry; the modes and
 // the rest of the state stay.
 [[gnu::cold]] inline void restore_x87_flags(std::uint16_t status_at_entry) {
-  X87Environment env;
-  asm volatile("fnstenv %0" : "=m"(env));
+  X87Environment env = x87_environment();
   env.status = static_cast<std::uint16_t>((env.status & ~kX87Flags) | (status_at_entry & kX87Flags));
-  asm volatile("fldenv %0" : : "m"(env));
+  set_x87_environment(env);
 }
 
 RAVO_INTERNAL_END
