@@ -36,8 +36,10 @@ def project_version():
 def numpy_requirement():
     # The module uses numpy's C API as the building numpy has it: it loads
     # with that numpy or a later one of the same ABI (numpy 2 changed it).
-    import numpy
-
+    try:
+        import numpy
+    except ImportError:  # setup.py clean, or a build that will say so itself
+        return "numpy"
     major, minor = (int(part) for part in numpy.__version__.split(".")[:2])
     return f"numpy>={major}.{minor}" + (",<2" if major < 2 else "")
 
