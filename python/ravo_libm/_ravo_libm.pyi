@@ -1,6 +1,6 @@
 # Types of the compiled extension, re-exported by the package ravo_libm.
 from types import TracebackType
-from typing import Literal, Optional, Type
+from typing import Literal, Optional, Type, final
 
 import numpy as np
 
@@ -17,6 +17,7 @@ csqrt: np.ufunc
 def get_rounding() -> _RoundingMode: ...
 def implementation() -> _Implementation: ...
 
+@final
 class rounding:
     def __new__(cls, mode: _RoundingMode) -> rounding: ...
     def __enter__(self) -> _RoundingMode: ...
