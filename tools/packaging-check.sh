@@ -109,9 +109,15 @@ leftover=$(find "$work/venv/lib" -path "*ravo_libm*")
 cd "$src"
 
 step "3. python3 -m build --wheel --no-isolation, installed with --no-index"
+# A file an earlier build left where setuptools gathers the package: neither
+# the wheel nor the Debian packages may carry it.
+stray=$(echo build/python-package/lib.*/ravo_libm)
+[[ -d $stray ]] || fail "pip built elsewhere than build/python-package"
+touch "$stray/stray.py"
 python3 -m build --wheel --no-isolation >"$work/wheel.log" 2>&1 || { tail -20 "$work/wheel.log"; fail "wheel"; }
 wheel=$(echo dist/ravo_libm-"$version"-*.whl)
 [[ -f $wheel ]] || fail "no wheel for $version in dist/"
+python3 -m zipfile -l "$wheel" | grep -q stray && fail "the wheel carries a file an earlier build left"
 python3 -m venv --system-site-packages "$work/venv-wheel"
 "$work/venv-wheel/bin/pip" install -q --no-index "$wheel"
 (cd "$work" && "$work/venv-wheel/bin/python" -c "
@@ -120,10 +126,7 @@ assert ravo_libm.__version__ == importlib.metadata.version('ravo_libm') == '$ver
 assert ravo_libm.cr_csqrt(-4) == 2j")
 
 step "4. dpkg-buildpackage -b -us -uc, no network, no home folder, from a dirty tree"
-# Left by the steps above: build/ from make install, pip and the wheel; and
-# a stray file where a careless build would pick it up.
-stray=build/python-package/lib.linux-x86_64-cpython-311/ravo_libm
-mkdir -p "$stray" && touch "$stray/stray.py"
+# build/ as the steps above left it, from make install, pip and the wheel.
 offline=()
 [[ $(id -u) -eq 0 ]] && unshare --net true 2>/dev/null && offline=(unshare --net)
 "${offline[@]}" env HOME=/nonexistent dpkg-buildpackage -b -us -uc >"$work/dpkg-buildpackage.log" 2>&1 ||
