@@ -32,7 +32,9 @@ cd "$src"
 version=$(sed -n 's/^project(ravo_libm VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 [[ -n $version ]] || fail "no project(ravo_libm VERSION ...) in CMakeLists.txt"
 [[ $(dpkg-parsechangelog -S Version) == "$version" ]] || fail "debian/changelog is not at version $version"
-grep -q "\"ravo_libm $version\"" man/man1/csqrt.1 || fail "csqrt(1) does not name version $version"
+for page in man/man1/csqrt.1 man/man3/csqrt_scalar.3; do
+  grep -q "\"ravo_libm $version\"" $page || fail "$page does not name version $version"
+done
 
 step "1. make install into a scratch prefix"
 prefix=$work/prefix
