@@ -4,13 +4,14 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: help deps configure build demo check install accuracy bench clean
+.PHONY: help deps configure build demo check install uninstall accuracy bench clean
 
 # The default: what there is to make.
 help:
 	@echo "make demo      install missing Debian packages, build the library and the csqrt tool, show both functions"
 	@echo "make check     install missing Debian packages, build, run the test suite"
-	@echo "make install   build and install the library, header, CMake and pkg-config files, csqrt and the manual (PREFIX=$(PREFIX))"
+	@echo "make install   build and install the library, header, CMake and pkg-config files, csqrt, the manual and the Python module (PREFIX=$(PREFIX))"
+	@echo "make uninstall remove what make install put under PREFIX"
 	@echo "make accuracy  csqrt_scalar and cr_csqrt_scalar against MPC beside the system csqrt, and the picture ($(BUILD)/accuracy.png)"
 	@echo "make bench     throughput and latency against the system csqrt, then the array function's time per element"
 	@echo "make deps      only install the missing Debian packages (tools/install-deps.sh)"
@@ -30,10 +31,18 @@ demo: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target csqrt
 	@tools/demo.sh $(BUILD)/tools/csqrt
 
-# What the install rules copy: both libraries and the tool.
+# Builds what the install rules copy (both libraries, the tool, the Python
+# module where it is built: the target ravo_installables), and installs it.
+# The prefix is tried first, so that one the user cannot write to stops
+# here with the system's own message, before anything is removed or copied.
 install: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target ravo_libm ravo_libm_static csqrt
-	@cmake --install $(BUILD) --prefix $(PREFIX)
+	@cmake --build $(BUILD) -j $(JOBS) --target ravo_installables
+	@mkdir -p "$(PREFIX)" && probe="$(PREFIX)/.ravo_libm-install-$$$$" && : > "$$probe" && rm -f "$$probe"
+	@cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# Removes the files the last make install listed under PREFIX.
+uninstall:
+	@cmake -DRAVO_PREFIX="$(PREFIX)" -P cmake/RemoveInstalledFiles.cmake
 
 # Builds and passes the test suite.
 check: build

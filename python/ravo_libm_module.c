@@ -1,5 +1,6 @@
 /* ravo_libm for Python: the library's two complex square roots as numpy
- * ufuncs, and the calling thread's rounding mode as a context manager.
+ * ufuncs, and the calling thread's rounding mode as a context manager. This
+ * is the extension ravo_libm._ravo_libm; the package ravo_libm re-exports it.
  *
  * The module computes nothing itself: each ufunc is one complex128 loop over
  * a C function of the library, and numpy's default type resolution casts
@@ -19,6 +20,10 @@
 #include <string.h>
 
 #include "ravo_libm.h"
+
+#ifndef RAVO_VERSION
+#error "compiled with RAVO_VERSION, the project's version"
+#endif
 
 /* Elements gathered from a strided operand per call of the array function:
  * 4 KiB on the stack, enough for the array function's vector lanes to run
@@ -251,7 +256,7 @@ static PyMethodDef module_methods[] = {
 
 static struct PyModuleDef module_definition = {
     PyModuleDef_HEAD_INIT,
-    .m_name = "ravo_libm",
+    .m_name = "ravo_libm._ravo_libm",
     .m_doc =
         "Complex square roots as numpy ufuncs.\n"
         "\n"
@@ -274,7 +279,7 @@ static int add_ufunc(PyObject *module, PyUFuncGenericFunction *loops, const char
   return 0;
 }
 
-PyMODINIT_FUNC PyInit_ravo_libm(void) {
+PyMODINIT_FUNC PyInit__ravo_libm(void) {
   import_array();
   import_umath();
   if (PyType_Ready(&RoundingType) < 0) return NULL;
@@ -283,6 +288,12 @@ PyMODINIT_FUNC PyInit_ravo_libm(void) {
   Py_INCREF(&RoundingType);
   if (PyModule_AddObject(module, "rounding", (PyObject *)&RoundingType) < 0) {
     Py_DECREF(&RoundingType);
+    Py_DECREF(module);
+    return NULL;
+  }
+  /* The project's one version, as the package metadata and csqrt --version
+   * give it. */
+  if (PyModule_AddStringConstant(module, "__version__", RAVO_VERSION) < 0) {
     Py_DECREF(module);
     return NULL;
   }

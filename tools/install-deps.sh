@@ -10,6 +10,10 @@
 #   Python module and its tests: python3-dev python3-numpy python3-mpmath
 #     python3-hypothesis python3-pytest
 #   benchmarks: libbenchmark-dev
+#   packaging (tools/packaging-check.sh): python3-venv python3-setuptools
+#     python3-wheel python3-build (pip install . and the wheel),
+#     python3-mypy (stubtest checks the stubs), debhelper dh-python
+#     dpkg-dev fakeroot lintian (the Debian packages), git
 # With --aarch64, also what cross-building for 64-bit Arm and running the
 # tests under emulation need (tools/cross/aarch64-check.sh):
 #   g++-aarch64-linux-gnu qemu-user, and the target's libraries from Debian's
@@ -18,7 +22,9 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkgconf libgtest-dev
           libbenchmark-dev libmpfr-dev libmpc-dev libcli11-dev binutils gappa python3-matplotlib man-db
-          python3-dev python3-numpy python3-mpmath python3-hypothesis python3-pytest)
+          python3-dev python3-numpy python3-mpmath python3-hypothesis python3-pytest
+          python3-venv python3-setuptools python3-wheel python3-build python3-mypy
+          debhelper dh-python dpkg-dev fakeroot lintian git)
 if [[ ${1:-} == --aarch64 ]]; then
   packages+=(g++-aarch64-linux-gnu qemu-user libgtest-dev:arm64 libmpfr-dev:arm64 libmpc-dev:arm64)
 fi

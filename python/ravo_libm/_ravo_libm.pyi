@@ -1,0 +1,29 @@
+# Types of the compiled extension, re-exported by the package ravo_libm.
+from types import TracebackType
+from typing import Literal, Optional, Type, final
+
+import numpy as np
+
+_RoundingMode = Literal["nearest", "down", "up", "zero"]
+_Implementation = Literal["x87", "binary64-avx512", "binary64-fma", "binary64"]
+
+__version__: str
+
+# complex128 -> complex128 ufuncs (nin=1, nout=1); any input numpy casts
+# safely to complex128 is accepted.
+cr_csqrt: np.ufunc
+csqrt: np.ufunc
+
+def get_rounding() -> _RoundingMode: ...
+def implementation() -> _Implementation: ...
+
+@final
+class rounding:
+    def __new__(cls, mode: _RoundingMode) -> rounding: ...
+    def __enter__(self) -> _RoundingMode: ...
+    def __exit__(
+        self,
+        exc_type: Optional[Type[BaseException]],
+        exc_value: Optional[BaseException],
+        traceback: Optional[TracebackType],
+    ) -> Literal[False]: ...
