@@ -103,6 +103,10 @@ const struct {
     // A root just below s = S 2^k with S^2 - A = 1 (o = A 4^k, 2k = -1044):
     // the residual o - s^2 = -2^-1044 is subnormal, which FTZ would flush.
     {-0x1.0000000000002p-940, -0.0},
+    // The same just above 2^-926 (2k = -1030): a root's residual there is
+    // subnormal, so only arguments from 2^-916 up may take the path that
+    // computes it.
+    {-0x1.0000000000002p-926, 0},
     // Axes with a subnormal part.
     {kSubnormal, -0.0}, {-kSubnormal, 0}, {3 * kSubnormal, 0}, {-5 * kSubnormal, -0.0},
     {0, kSubnormal}, {-0.0, -3 * kSubnormal}, {0, 0x1.8p-1023}, {-0.0, -0x1p-1023},
