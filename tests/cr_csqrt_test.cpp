@@ -7,11 +7,11 @@
 
 #include <cfloat>
 
-#include "csqrt_oracle.h"
 #include "hard_cases.h"
 #include "input_classes.h"
 #include "support/dispatch_choice.h"
 #include "support/fp_case.h"
+#include "support/mpc_match.h"
 
 namespace ravo_test {
 namespace {
@@ -99,20 +99,11 @@ TEST(CrCsqrt, PinnedRows) {
 // Compares every argument in every mode with MPC; reports the first few.
 template <typename Args>
 void expect_correctly_rounded(const Args& args, const char* what) {
-  ravo_oracle::CsqrtOracle oracle;
-  int reported = 0, wrong = 0;
+  const MatchesMpcInEveryMode matches_mpc;
+  int wrong = 0;
   for (const auto& a : args) {
-    oracle.set(a.x, a.y);
-    for (int mode : kRoundingModes) {
-      const auto want = oracle.rounded_with_flags(mode);
-      const Outcome expected{to_bits(want.w.re), to_bits(want.w.im), want.flags};
-      const Outcome got = run_cr_csqrt(a.x, a.y, mode);
-      if (got == expected) continue;
-      ++wrong;
-      if (reported++ < 10)
-        ADD_FAILURE() << what << ": x " << std::hexfloat << a.x << " y " << a.y << " " << mode_name(mode)
-                      << " got " << got << " want " << expected;
-    }
+    const testing::AssertionResult r = matches_mpc("x", "y", a.x, a.y);
+    if (!r && wrong++ < 10) ADD_FAILURE() << what << ": " << r.message();
   }
   EXPECT_EQ(wrong, 0) << what;
 }
@@ -220,12 +211,8 @@ TEST(CrCsqrt, KernelErrorsNearTheBound) {
       // side of the grid point, so its test must take both sides' margin.
       {0x40054685599fb1e4, 0x3d000fb0d55c4b5a, U},
   };
-  ravo_oracle::CsqrtOracle oracle;
   for (const auto& r : rows) {
-    oracle.set(from_bits(r.x), from_bits(r.y));
-    const auto want = oracle.rounded_with_flags(r.mode);
-    EXPECT_EQ(run_cr_csqrt(from_bits(r.x), from_bits(r.y), r.mode),
-              (Outcome{to_bits(want.w.re), to_bits(want.w.im), want.flags}))
+    EXPECT_EQ(run_cr_csqrt(from_bits(r.x), from_bits(r.y), r.mode), mpc_outcome(from_bits(r.x), from_bits(r.y), r.mode))
         << std::hex << r.x << " " << r.y << " " << mode_name(r.mode);
   }
 }
