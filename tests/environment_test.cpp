@@ -92,7 +92,7 @@ const struct {
     // NaN rows: invalid for a signalling operand.
     {kQuietNaN, 1}, {1, kSignallingNaN}, {kSignallingNaN, 2}, {-kInf, kQuietNaN}, {kInf, kSignallingNaN},
     {kSignallingNaN, -kInf},
-    // Real axis (SSE root), imaginary axis (x87 root in csqrt_scalar).
+    // Real axis (one rounding), imaginary axis (rounded twice in csqrt_scalar).
     {4, 0}, {-4, -0.0}, {2, -0.0}, {-2, 0}, {-3, -0.0}, {DBL_MAX, 0}, {-DBL_MAX, -0.0}, {0, 8}, {-0.0, -2},
     {0, 3}, {0, -DBL_MAX}, {-0.0, 0}, {0x1p-1022, -0.0}, {0, 0x1p-1022},
     // sqrt(1 + 2^-52) lies just below the midpoint under 1 + 2^-52 (x = S(S-1)

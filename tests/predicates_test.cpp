@@ -7,6 +7,8 @@
 #include "../libdev/internal/libm_internal.h"
 #include "support/fp_case.h"
 
+using namespace ravo::internal;
+
 namespace ravo_test {
 namespace {
 

@@ -5,11 +5,13 @@
 #ifndef RAVO_ARGUMENT_CLASSES_H
 #define RAVO_ARGUMENT_CLASSES_H
 
+#include "target_namespace.h"
+
 #include <cstdint>
 
 #include "fp_bits.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 // Both parts finite and non-zero.
 inline bool is_general(double x, double y) {
@@ -23,6 +25,6 @@ inline bool is_finite_pair(double x, double y) {
   return (mx > my ? mx : my) < kInfinityMagnitude;
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

@@ -10,12 +10,35 @@
 #ifndef RAVO_AXIS_PARTS_H
 #define RAVO_AXIS_PARTS_H
 
+#include "target_namespace.h"
+
 #include <cstdint>
 
 #include "complex_parts.h"
 #include "fp_bits.h"
+#include "scalar_primitives.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
+
+// The axis arguments of the common case: a part of at least 2^-916, so
+// that o = |x| + |y|/2 is at least 2^-917 and its root's FMA residual
+// stays normal (root_in_mode.h); the rest go case by case, and so do zero
+// and subnormal parts, which DAZ would read as zero.
+inline bool is_common_axis(double x, double y) {
+  constexpr std::uint64_t kSmallestCommon = std::uint64_t{1023 - 916} << 53;  // 2^-916, shifted as magnitude_bits
+  return (magnitude_bits(x) | magnitude_bits(y)) >= kSmallestCommon;
+}
+
+// The common case's one root: o = |x| + |y|/2 (one of them is zero, so the
+// sum is exact) and s = sqrt(o) in the SSE unit's mode, which the caller
+// moves to its own; the magnitude of both non-zero parts.
+struct AxisRoot {
+  double o, s;
+};
+inline AxisRoot common_axis_root(double x, double y) {
+  const double o = fabs_scalar(x) + 0.5 * fabs_scalar(y);
+  return {o, sqrt_scalar(o)};
+}
 
 inline Parts place_axis_roots(double x, double y, double root, double imaginary) {
   typedef std::uint64_t BitPair __attribute__((vector_size(16)));
@@ -29,6 +52,6 @@ inline Parts place_axis_roots(double x, double y, double root, double imaginary)
   return {w[0], w[1]};
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

@@ -17,11 +17,15 @@
 #ifndef RAVO_BATCH_LANES_H
 #define RAVO_BATCH_LANES_H
 
+#include "target_namespace.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
 #include "binary64_kernel.h"
+#include "double_double_rounding.h"
+#include "part_placement.h"
 
 #if defined(__AVX512F__) && defined(__FMA__)
 #include <immintrin.h>
@@ -36,7 +40,7 @@
 #error "batch_lanes.h: build this with AVX-512, AVX2 and FMA, or for AArch64"
 #endif
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 constexpr int kLanes = RAVO_BATCH_LANES;
 typedef double LaneDouble __attribute__((vector_size(8 * kLanes)));
@@ -48,6 +52,9 @@ typedef std::uint64_t LaneBits __attribute__((vector_size(8 * kLanes)));  // shi
 // each.
 template <>
 struct Lanes<LaneDouble> {
+  static LaneBits bits(LaneDouble v) { return (LaneBits)v; }
+  static LaneDouble from_bits(LaneBits b) { return (LaneDouble)b; }
+  static LaneDouble magnitude(LaneDouble v) { return (LaneDouble)((LaneBits)v & ~kSignBit); }
 #if RAVO_BATCH_LANES == 8
   // Masked, all lanes on: GCC 12's unmasked forms start from an undefined
   // vector that -Wmaybe-uninitialized reports.
@@ -100,6 +107,15 @@ inline LaneDouble select(LaneMask m, LaneDouble a, LaneDouble b) {
 }
 inline LaneMask select(LaneMask m, LaneMask a, LaneMask b) { return (m & a) | (~m & b); }
 
+// The selector of a lane mask, lane by lane.
+template <>
+struct Choice<LaneMask> {
+  template <typename T>
+  static T of(LaneMask m, T a, T b) {
+    return select(m, a, b);
+  }
+};
+
 // Real and imaginary parts of kLanes complex values at p, and back.
 #if RAVO_BATCH_LANES == 8
 #define RAVO_EVEN 0, 2, 4, 6, 8, 10, 12, 14
@@ -142,25 +158,7 @@ inline void store_complex(double* p, LanePair w) {
 
 // A part's biased exponent, read from the bits, so that no lane raises
 // anything.
-inline LaneMask biased_exponent(LaneMask bits) { return (LaneMask)(((LaneBits)bits >> 52) & 0x7FF); }
-
-// The rounding test of binary64_kernel.h in floating point: lo in quarters
-// of hi's last place (w, exact: a power-of-two scaling, |w| < 64), and its
-// distance to the nearest integer (exact: at most 1/2, and a multiple of
-// w's last place). The value errs by less than 2^-97 of itself, below
-// 2^-42 quarter places; the test asks for more than kLaneTolerance, the
-// scalar test's 2^-34. The result says, per lane, how far from the grid.
-constexpr double kLaneTolerance = 0x1p-34;
-
-inline LaneDouble distance_to_grid(DoubleDoubleOf<LaneDouble> v) {
-  constexpr std::uint64_t kExponentField = std::uint64_t{0x7FF} << 52;
-  // 2^(54 - E) for hi in [2^E, 2^(E+1)), by its exponent field (in unsigned
-  // words: 2100 << 52 passes the largest signed one).
-  const LaneDouble to_quarters = (LaneDouble)((std::uint64_t{2100} << 52) - ((LaneBits)v.hi & kExponentField));
-  const LaneDouble w = v.lo * to_quarters;
-  const LaneDouble d = w - Lanes<LaneDouble>::nearest_integer(w);
-  return (LaneDouble)((LaneMask)d & ~(std::int64_t{1} << 63));
-}
+inline LaneMask biased_exponent(LaneMask bits) { return (LaneMask)exponent_field((LaneBits)bits); }
 
 // hi + lo with the sign bit `sign` applied to both first: the signed
 // value rounded once in the current mode.
@@ -190,7 +188,7 @@ inline LaneOperands scaled_operands(LaneMask x_bits, LaneMask y_bits) {
   const LaneMask e_max = (x_larger & ex) | (~x_larger & ey);
   const LaneMask k = (LaneMask)((LaneBits)(e_max - 1023 + 2048) >> 1) - 1024;  // floor, by a logical shift
   const auto scaled = [&](LaneMask bits, LaneMask e) {
-    const LaneMask kept = (e - 1023 - (k + k)) >= -300;
+    const LaneMask kept = (e - 1023 - (k + k)) >= kFlushedBelow;
     return (LaneDouble)(kept & (LaneMask)((LaneBits)(bits & kMagnitude) - ((LaneBits)k << 53)));
   };
   const LaneDouble one = LaneDouble{} + 1.0;
@@ -199,9 +197,8 @@ inline LaneOperands scaled_operands(LaneMask x_bits, LaneMask y_bits) {
           taken};
 }
 
-// v with scale added to its exponent field: exact for normal v and result.
 inline LaneDouble times_power_of_two(LaneDouble v, LaneMask scale) {
-  return (LaneDouble)((LaneBits)v + ((LaneBits)scale << 52));
+  return (LaneDouble)exponent_added((LaneBits)v, scale);
 }
 
 // The kernel on the operands, and the lanes finished here written to y:
@@ -213,19 +210,15 @@ inline LaneDouble times_power_of_two(LaneDouble v, LaneMask scale) {
 template <bool kScaled>
 __attribute__((always_inline)) inline unsigned finish_lanes(LanePair z, const LaneOperands& op, double* y) {
   const RootPairOf<LaneDouble> root = root_core(op.x, op.y, op.n);
-  LaneMask done = (distance_to_grid(root.big) > kLaneTolerance) & (distance_to_grid(root.small) > kLaneTolerance);
-  if (kScaled) done &= op.taken & (biased_exponent((LaneMask)root.small.hi) + op.small_scale > 2);
-  // For x < 0 the big part is the imaginary one, for x > 0 the small one;
-  // the real part is positive, the imaginary one takes y's sign.
+  LaneMask done = rounding_is_certain(root.big) & rounding_is_certain(root.small);
+  if (kScaled) done &= op.taken & exponent_clears_underflow(biased_exponent((LaneMask)root.small.hi), op.small_scale);
+  // The parts placed by x's sign (part_placement.h); the imaginary one takes
+  // y's sign.
   const LaneMask x_negative = (LaneMask)z.re < 0, y_sign = (LaneMask)z.im & (std::int64_t{1} << 63);
-  const DoubleDoubleOf<LaneDouble> re = {select(x_negative, root.small.hi, root.big.hi),
-                                         select(x_negative, root.small.lo, root.big.lo)};
-  const DoubleDoubleOf<LaneDouble> im = {select(x_negative, root.big.hi, root.small.hi),
-                                         select(x_negative, root.big.lo, root.small.lo)};
-  const LaneMask re_scale = select(x_negative, op.small_scale, op.big_scale);
-  const LaneMask im_scale = select(x_negative, op.big_scale, op.small_scale);
-  LaneDouble w_re = re.hi + re.lo, w_im = signed_sum(im, y_sign);
-  if (kScaled) w_re = times_power_of_two(w_re, re_scale), w_im = times_power_of_two(w_im, im_scale);
+  const PartsOf<DoubleDoubleOf<LaneDouble>> w = placed(x_negative, root.big, root.small);
+  const PartsOf<LaneMask> scale = placed(x_negative, op.big_scale, op.small_scale);
+  LaneDouble w_re = w.re.hi + w.re.lo, w_im = signed_sum(w.im, y_sign);
+  if (kScaled) w_re = times_power_of_two(w_re, scale.re), w_im = times_power_of_two(w_im, scale.im);
   store_complex(y, {select(done, w_re, z.re), select(done, w_im, z.im)});
   return ~lane_bits(done) & ((1u << kLanes) - 1);
 }
@@ -238,7 +231,7 @@ __attribute__((always_inline)) inline unsigned finish_lanes(LanePair z, const La
 __attribute__((always_inline)) inline unsigned root_lanes(const double* x, double* y) {
   const LanePair z = load_complex(x);
   constexpr std::int64_t kMagnitude = ~(std::int64_t{1} << 63);
-  constexpr std::int64_t kLow = std::int64_t{1023 - 120} << 52, kHigh = std::int64_t{1023 + 121} << 52;
+  constexpr auto kLow = static_cast<std::int64_t>(kUnscaledLowest), kHigh = static_cast<std::int64_t>(kUnscaledAbove);
   const LaneMask ax = (LaneMask)z.re & kMagnitude, ay = (LaneMask)z.im & kMagnitude;
   const LaneMask unscaled = (ax >= kLow) & (ax < kHigh) & (ay >= kLow) & (ay < kHigh);
   if (lane_bits(unscaled) == (1u << kLanes) - 1)
@@ -261,6 +254,6 @@ inline std::size_t batch_lanes(std::size_t n, const double* x, double* y, std::u
   return count;
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

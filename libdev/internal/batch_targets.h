@@ -9,12 +9,12 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace ravo_internal {
+namespace ravo::internal {
 
 std::size_t batch_lanes_avx512(std::size_t n, const double* x, double* y, std::uint32_t* left, bool& certified);
 std::size_t batch_lanes_avx2(std::size_t n, const double* x, double* y, std::uint32_t* left, bool& certified);
 std::size_t batch_lanes_neon(std::size_t n, const double* x, double* y, std::uint32_t* left, bool& certified);
 
-}  // namespace ravo_internal
+}  // namespace ravo::internal
 
 #endif

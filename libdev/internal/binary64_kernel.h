@@ -66,16 +66,21 @@
 // Both stay below 512 u^2 = 2^-97; the flushed operand adds at most 2^-300.
 // binary64-kernel-bound (tools/proof) measures at most 35 u^2 over the
 // random classes and the hard corpus in every mode, with FMA and without;
-// adversarial sampling found 38 u^2. The rounding test allows 2^-90, 128
-// times the bound.
+// adversarial sampling found 38 u^2. The rounding test
+// (double_double_rounding.h) asks for a margin of at least 2^-89 |v|.
 #ifndef RAVO_BINARY64_KERNEL_H
 #define RAVO_BINARY64_KERNEL_H
 
+#include "target_namespace.h"
+
 #include <cstdint>
+#if defined(__SSE4_1__) && defined(__clang__)
+#include <immintrin.h>
+#endif
 
 #include "fp_bits.h"
 
-namespace {
+namespace ravo::internal {
 
 // hi + lo, in one lane (V = double) or in each lane of a vector.
 template <typename V>
@@ -84,9 +89,36 @@ struct DoubleDoubleOf {
 };
 using DoubleDouble = DoubleDoubleOf<double>;
 
-// v times 2^e by the exponent field: v normal and the result normal.
+}  // namespace ravo::internal
+
+RAVO_INTERNAL_BEGIN
+
+// The scaling's rules, for one value (int exponents) or a vector of lanes
+// (the lane masks' 64-bit exponents); binary64_root and the vector lanes'
+// scaled_operands apply them.
+//
+// The magnitude patterns of the unscaled range [2^-120, 2^121).
+constexpr std::uint64_t kUnscaledLowest = std::uint64_t{1023 - 120} << 52;
+constexpr std::uint64_t kUnscaledAbove = std::uint64_t{1023 + 121} << 52;
+// Scaled, an operand below 2^kFlushedBelow (relative to the larger one's
+// [1, 4)) is replaced by 0.
+constexpr int kFlushedBelow = -300;
+
+// A pattern times 2^e by its exponent field: the value and the result normal.
+template <typename Bits, typename E>
+inline Bits exponent_added(Bits b, E e) {
+  return b + ((Bits)e << 52);
+}
 inline double times_power_of_two(double v, int e) {
-  return from_bits(bits_of(v) + (static_cast<std::uint64_t>(static_cast<std::int64_t>(e)) << 52));
+  return from_bits(exponent_added(bits_of(v), static_cast<std::int64_t>(e)));
+}
+
+// A part whose high value has the exponent field hi_field and which is then
+// scaled by 2^scale is at least 2^-1021, whatever the rounding: normal, and
+// not tiny by any tininess rule.
+template <typename E>
+inline auto exponent_clears_underflow(E hi_field, E scale) {
+  return hi_field + scale > 2;
 }
 
 // a + b = s + error; 2Sum, whatever the order of magnitudes.
@@ -135,6 +167,25 @@ struct Lanes;
 
 template <>
 struct Lanes<double> {
+  static std::uint64_t bits(double v) { return bits_of(v); }
+  static double from_bits(std::uint64_t b) { return ravo::internal::from_bits(b); }
+  static double magnitude(double v) { return __builtin_fabs(v); }
+  // The nearest integer for |v| < 2^62, whatever the rounding mode. Without
+  // SSE4.1's roundsd, v + 1/2 truncated: the sum may round, but only
+  // where v lies near a midpoint between integers, which any test of the
+  // distance to an integer passes either way. Raises inexact (the kernel
+  // has raised it already), nothing else.
+#if defined(__SSE4_1__) && defined(__clang__)
+  static double nearest_integer(double v) {
+    return _mm_cvtsd_f64(_mm_round_sd(_mm_set_sd(v), _mm_set_sd(v), _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC));
+  }
+#elif defined(__SSE4_1__) || defined(__aarch64__)
+  static double nearest_integer(double v) { return __builtin_roundeven(v); }
+#else
+  static double nearest_integer(double v) {
+    return static_cast<double>(static_cast<std::int64_t>(v + select_bits(sign_bit(v), -0.5, 0.5)));
+  }
+#endif
   static double root(double v) { return __builtin_sqrt(v); }
   static double residual(double c, double a, double b) { return binary64_residual(c, a, b); }
 #if defined(__FP_FAST_FMA)
@@ -188,9 +239,8 @@ inline RootPairOf<V> root_core(V X, V Y, V N) {
 // squares lie in [2^-240, 2^242], and no intermediate is below 2^-981
 // unless zero (see the granularity bound above).
 inline bool needs_no_scaling(double x, double y) {
-  const std::uint64_t ox = static_cast<std::uint64_t>(biased_exponent(x)) - (1023 - 120),
-                      oy = static_cast<std::uint64_t>(biased_exponent(y)) - (1023 - 120);
-  return (ox > oy ? ox : oy) < 241;
+  const std::uint64_t ox = (bits_of(x) & ~kSignBit) - kUnscaledLowest, oy = (bits_of(y) & ~kSignBit) - kUnscaledLowest;
+  return (ox > oy ? ox : oy) < kUnscaledAbove - kUnscaledLowest;
 }
 
 // Both parts' magnitudes for any finite non-zero x and y, scaled:
@@ -203,58 +253,22 @@ struct Binary64Root {
 inline Binary64Root binary64_root(double x, double y) {
   const Normalized nx = normalize(x), ny = normalize(y);
   const int k = (nx.e > ny.e ? nx.e : ny.e) >> 1;  // floor, also for negative exponents
-  const auto scaled = [k](Normalized n) { return n.e - 2 * k < -300 ? 0.0 : times_power_of_two(n.m, n.e - 2 * k); };
+  const auto scaled = [k](Normalized n) {
+    return n.e - 2 * k < kFlushedBelow ? 0.0 : times_power_of_two(n.m, n.e - 2 * k);
+  };
   const RootPair r = root_core(scaled(nx), scaled(ny), ny.m);
   return {r.big, r.small, k, ny.e - k};
 }
 
-// The rounding test. The binary64 numbers and midpoints near v = hi + lo
-// (hi > 0; |lo| below 64 quarters of hi's last place, from qh's 13u) are
-// multiples of a quarter of hi's last place, which covers the finer grid
-// below hi when hi is a power of two and lo < 0. lo in units of 2^-56
-// quarter places, as an integer (|lo| < 2^62 of them; the truncation errs
-// by less than one), says how far v lies from that grid: the test certifies
-// a distance above kRoundingTolerance, which exceeds 2^-90 |v| (|v| < 2^55
-// quarter places, 2^111 units) plus one.
-constexpr std::uint64_t kRoundingTolerance = std::uint64_t{1} << 22;
-
-// The distance test's offset: at most 2 kRoundingTolerance within the
-// tolerance of the grid.
-inline std::uint64_t grid_offset(DoubleDouble v) {
-  // 2^(110 - E) for hi in [2^E, 2^(E+1)), by its exponent field.
-  const double to_units = from_bits((std::uint64_t{2156} << 52) - (bits_of(v.hi) & kExponentBits));
-  const auto units = static_cast<std::uint64_t>(static_cast<std::int64_t>(v.lo * to_units));
-  constexpr std::uint64_t kGridMask = (std::uint64_t{1} << 56) - 1;
-  return (units + kRoundingTolerance) & kGridMask;
+inline bool is_clear_of_underflow(const DoubleDouble& v, int scale) {
+  return exponent_clears_underflow(biased_exponent(v.hi), scale);
 }
-
-inline bool rounding_is_certain(DoubleDouble v) { return grid_offset(v) > 2 * kRoundingTolerance; }
-
-// Both at once, for one branch.
-inline bool both_roundings_are_certain(DoubleDouble a, DoubleDouble b) {
-  const std::uint64_t oa = grid_offset(a), ob = grid_offset(b);
-  return (oa < ob ? oa : ob) > 2 * kRoundingTolerance;
-}
-
-// A part at least 2^-1021 after scaling, whatever the rounding: normal, and
-// not tiny by any tininess rule.
-inline bool is_clear_of_underflow(const DoubleDouble& v, int scale) { return biased_exponent(v.hi) + scale > 2; }
 
 // The rounding of sign (hi + lo) in the current mode, sign = +-1; the sign
 // applied before the rounding (exact products), so a negative part rounds
 // as itself.
 inline double signed_rounding(DoubleDouble v, double sign) { return v.hi * sign + v.lo * sign; }
 
-// The parts' signs as factors +-1: for x < 0 the big part is the imaginary
-// one and takes y's sign; for x > 0 the small one does.
-struct PartSigns {
-  double big, small;
-};
-inline PartSigns part_signs(double x, double y) {
-  const std::uint64_t x_negative = sign_bit(x), y_negative = sign_bit(y);
-  return {sign_factor(y_negative & x_negative), sign_factor(y_negative & (1 - x_negative))};
-}
-
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

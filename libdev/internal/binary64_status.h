@@ -9,11 +9,16 @@
 #ifndef RAVO_BINARY64_STATUS_H
 #define RAVO_BINARY64_STATUS_H
 
+#include "target_namespace.h"
+
 #include <cstdint>
 
 #include "fp_bits.h"
+#if defined(__x86_64__)
+#include "x87_status.h"
+#endif
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 // Per target: the status word read after x and y are ready, written back,
 // and the rounding mode (a RoundingMode).
@@ -25,12 +30,7 @@ constexpr std::uint32_t kSseFlags = 0x003F, kSseDenormalFlag = 0x0002;
 constexpr std::uint32_t kSseMasks = 0x1F80, kSseRounding = 0x6000;
 constexpr int kSseRoundingShift = 3;
 
-// The x87 control word, whose rounding control is the library's mode.
-inline std::uint16_t x87_control_word() {
-  std::uint16_t cw;
-  asm volatile("fnstcw %0" : "=m"(cw));
-  return cw;
-}
+inline RoundingMode sse_rounding(std::uint64_t mxcsr) { return (mxcsr & kSseRounding) >> 13; }
 
 // MXCSR as the binary64 operations need it: every exception masked (none
 // traps in them) and the x87 unit's rounding mode (cw, the x87 control
@@ -60,6 +60,26 @@ inline void set_binary64_status(std::uint64_t status) {
   asm volatile("ldmxcsr %0" : : "m"(mxcsr) : "memory");
 }
 
+// The same before work on x and y, which pass through the asm.
+inline void set_binary64_status(std::uint64_t status, double& x, double& y) {
+  const auto mxcsr = static_cast<std::uint32_t>(status);
+  asm volatile("ldmxcsr %2" : "+x"(x), "+x"(y) : "m"(mxcsr) : "memory");
+}
+
+// MXCSR for the standard environment from the caller's: the same FTZ and
+// DAZ, flags clear, every exception masked, cw's rounding mode.
+inline std::uint64_t standard_sse_status(std::uint64_t caller, std::uint16_t cw) {
+  return (caller & ~std::uint64_t{kSseFlags | kSseRounding}) | kSseMasks |
+         (std::uint64_t{static_cast<std::uint16_t>(cw & kRoundingControl)} << kSseRoundingShift);
+}
+
+// MXCSR's IEEE flags in the x87 status word's positions (the same bits);
+// the denormal flag is no IEEE flag, and the x87 denormal mask does not
+// govern it.
+inline std::uint16_t sse_ieee_flags(std::uint64_t status) {
+  return static_cast<std::uint16_t>(status & (kSseFlags & ~kSseDenormalFlag));
+}
+
 // The binary64 unit in the state the library's binary64 arithmetic needs,
 // from a status word read on entry.
 inline bool binary64_is_standard(std::uint64_t status) { return sse_is_standard(status, x87_control_word()); }
@@ -67,7 +87,7 @@ inline bool binary64_is_standard(std::uint64_t status) { return sse_is_standard(
 inline RoundingMode binary64_rounding() {
   std::uint32_t mxcsr;
   asm volatile("stmxcsr %0" : "=m"(mxcsr));
-  return (mxcsr >> 13) & 3u;
+  return sse_rounding(mxcsr);
 }
 #elif defined(__aarch64__)
 // FPSR: cumulative flags, inexact (IXC) is bit 4. FPCR: rounding mode in
@@ -107,11 +127,14 @@ inline RoundingMode binary64_rounding() {
 #error "binary64_status.h: no access to the binary64 flags on this target"
 #endif
 
-// Clears inexact once re and im are computed; the rest of the word stays.
-inline void clear_inexact_flag(double& re, double& im) {
-  set_binary64_status(binary64_status(re, im) & ~kInexactStatus);
+// The flags back to status_at_entry, with inexact added when the result
+// is inexact: after work that may have raised inexact and nothing else
+// (an approximation of a result that turned out exact, the vector lanes'
+// chunk), the one way either puts the word back.
+inline void restore_flags_but_inexact(std::uint64_t status_at_entry, bool inexact) {
+  set_binary64_status(inexact ? status_at_entry | kInexactStatus : status_at_entry);
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

@@ -3,15 +3,23 @@
 #ifndef RAVO_COMPLEX_PARTS_H
 #define RAVO_COMPLEX_PARTS_H
 
+#include "target_namespace.h"
+
 #include "../ravo/ravo_libm.h"
 
-namespace {
+namespace ravo::internal {
 
-// A result as two binary64 values; kept out of std::complex inside the
-// library, which GCC would assemble and take apart in memory.
-struct Parts {
-  double re, im;
+// A result as two values (binary64 ones: Parts); kept out of std::complex
+// inside the library, which GCC would assemble and take apart in memory.
+template <typename T>
+struct PartsOf {
+  T re, im;
 };
+using Parts = PartsOf<double>;
+
+}  // namespace ravo::internal
+
+RAVO_INTERNAL_BEGIN
 
 inline Parts parts_of(ravo_c_complex z) { return {__extension__ __real__ z, __extension__ __imag__ z}; }
 
@@ -22,6 +30,6 @@ inline ravo_c_complex to_c_complex(Parts w) {
   return z;
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

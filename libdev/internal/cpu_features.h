@@ -4,7 +4,9 @@
 #ifndef RAVO_CPU_FEATURES_H
 #define RAVO_CPU_FEATURES_H
 
-namespace {
+#include "target_namespace.h"
+
+RAVO_INTERNAL_BEGIN
 
 // May run before the C runtime's constructors, which would set these up.
 inline void init_cpu_features() { __builtin_cpu_init(); }
@@ -16,6 +18,6 @@ inline bool cpu_has_fma() { return __builtin_cpu_supports("fma") && __builtin_cp
 inline bool cpu_has_avx2_fma() { return cpu_has_fma() && __builtin_cpu_supports("avx2"); }
 inline bool cpu_has_avx512f_fma() { return cpu_has_avx2_fma() && __builtin_cpu_supports("avx512f"); }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

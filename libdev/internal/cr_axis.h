@@ -9,6 +9,8 @@
 #ifndef RAVO_CR_AXIS_H
 #define RAVO_CR_AXIS_H
 
+#include "target_namespace.h"
+
 #include "axis_parts.h"
 #include "complex_parts.h"
 #include "fp_bits.h"
@@ -17,7 +19,7 @@
 #include "scalar_primitives.h"
 #include "subnormal_operand.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 // x and y finite, one of them ±0; here the rare ones (both zero, or a part
 // below 2^-916). Each root is one binary64 square root of
@@ -76,11 +78,8 @@ template <bool kSseInMode, typename Rounding>
 // placed by masks (axis_parts.h), as cr_axis_root_rare below lays them out.
 template <bool kSseInMode, typename Rounding>
 inline Parts cr_axis_root(double x, double y, Rounding rounding) {
-  const std::uint64_t mx = magnitude_bits(x), my = magnitude_bits(y);
-  constexpr std::uint64_t kSmallestCommon = std::uint64_t{1023 - 916} << 53;  // 2^-916, shifted as magnitude_bits
-  if ((mx | my) < kSmallestCommon) [[unlikely]] return cr_axis_root_rare<kSseInMode>(x, y, rounding);
-  const double o = fabs_scalar(x) + 0.5 * fabs_scalar(y);
-  const double s = sqrt_scalar(o);
+  if (!is_common_axis(x, y)) [[unlikely]] return cr_axis_root_rare<kSseInMode>(x, y, rounding);
+  const auto [o, s] = common_axis_root(x, y);
 #if defined(__FP_FAST_FMA)
   const RootPosition position = root_position_by_fma(s, o);
 #else
@@ -104,6 +103,6 @@ inline Parts cr_axis_root(double x, double y, Rounding rounding) {
   return place_axis_roots(x, y, positive, imaginary);
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

@@ -3,32 +3,30 @@
 #ifndef RAVO_CR_BINARY64_DECISION_H
 #define RAVO_CR_BINARY64_DECISION_H
 
+#include "target_namespace.h"
+
 #include <cstdint>
 
 #include "binary64_kernel.h"
+#include "double_double_rounding.h"
+#include "complex_parts.h"
 
-namespace ravo_internal {
-
-struct SettledRoot {
-  double re, im;
-};
+namespace ravo::internal {
 
 // x and y finite and non-zero; status_at_entry is the binary64 status word
-// read before any arithmetic of the call (binary64_status.h);
-// (big_hi + big_lo) 2^big_scale and (small_hi + small_lo) 2^small_scale are
-// the kernel's parts as the fast path computed them (within 2^-97), handed
-// over rather than computed again (plain doubles: the kernel's types are
-// local to each file). The result is
-// correctly rounded in the current mode, with inexact put back to its entry
-// state when both parts are exact, and inexact and underflow raised as the
-// parts warrant. Every argument and both results travel in registers, so
-// that the fast path can jump here.
-SettledRoot cr_binary64_settle(double x, double y, std::uint64_t status_at_entry, double big_hi, double big_lo,
-                               double small_hi, double small_lo, int big_scale, int small_scale);
+// read before any arithmetic of the call (binary64_status.h); big 2^big_scale
+// and small 2^small_scale are the kernel's parts as the fast path computed
+// them (within 2^-97), handed over rather than computed again. The result
+// is correctly rounded in the current mode, with inexact put back to its
+// entry state when both parts are exact, and inexact and underflow raised
+// as the parts warrant. Every argument and both results travel in
+// registers, so that the fast path can jump here.
+Parts cr_binary64_settle(double x, double y, std::uint64_t status_at_entry, DoubleDouble big, DoubleDouble small,
+                         int big_scale, int small_scale);
 
-}  // namespace ravo_internal
+}  // namespace ravo::internal
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 // A part v 2^scale whose rounding the fast path's test certifies and that
 // cannot be tiny: the slow path rounds it as the fast path does.
@@ -77,6 +75,6 @@ inline bool needs_exact_decision(DoubleDouble v, int scale) {
   return p.side == 0 && p.b != 0;
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

@@ -6,16 +6,19 @@
 #ifndef RAVO_CR_BINARY64_PATH_H
 #define RAVO_CR_BINARY64_PATH_H
 
-#include <bit>
+#include "target_namespace.h"
+
 #include <cstdint>
 
 #include "binary64_kernel.h"
+#include "double_double_rounding.h"
+#include "part_placement.h"
 #include "binary64_status.h"
 #include "complex_parts.h"
 #include "cr_axis.h"
 #include "cr_binary64_decision.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 // x, y finite and non-zero; status is binary64_status() read on entry.
 // When both roundings are certain, each part is one binary64 addition of
@@ -35,12 +38,10 @@ inline bool is_certain(const Binary64Root& root) {
 inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
   const RootPair root = unscaled_root(x, y);
   if (!both_roundings_are_certain(root.big, root.small)) [[unlikely]]
-    return std::bit_cast<Parts>(ravo_internal::cr_binary64_settle(x, y, status, root.big.hi, root.big.lo, root.small.hi,
-                                                                  root.small.lo, 0, 0));
+    return cr_binary64_settle(x, y, status, root.big, root.small, 0, 0);
   const PartSigns signs = part_signs(x, y);
   const double t = signed_rounding(root.big, signs.big), q = signed_rounding(root.small, signs.small);
-  if (sign_bit(x)) return {q, t};
-  return {t, q};
+  return placed(sign_bit(x), t, q);
 }
 
 // Any finite non-zero x and y; the parts scaled back by integer additions
@@ -48,13 +49,11 @@ inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
 [[gnu::noinline]] inline Parts cr_binary64_scaled(double x, double y, std::uint64_t status) {
   const Binary64Root root = binary64_root(x, y);
   if (!is_certain(root)) [[unlikely]]
-    return std::bit_cast<Parts>(ravo_internal::cr_binary64_settle(x, y, status, root.big.hi, root.big.lo, root.small.hi,
-                                                                  root.small.lo, root.big_scale, root.small_scale));
+    return cr_binary64_settle(x, y, status, root.big, root.small, root.big_scale, root.small_scale);
   const PartSigns signs = part_signs(x, y);
   const double t = times_power_of_two(signed_rounding(root.big, signs.big), root.big_scale);
   const double q = times_power_of_two(signed_rounding(root.small, signs.small), root.small_scale);
-  if (sign_bit(x)) return {q, t};
-  return {t, q};
+  return placed(sign_bit(x), t, q);
 }
 
 inline Parts cr_binary64_general(double x, double y, std::uint64_t status) {
@@ -63,6 +62,6 @@ inline Parts cr_binary64_general(double x, double y, std::uint64_t status) {
   return cr_binary64_scaled(x, y, status);
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

@@ -7,7 +7,7 @@
 
 #include "../ravo/ravo_libm.h"
 
-namespace ravo_internal {
+namespace ravo::internal {
 
 ravo_c_complex cr_csqrt_x87(ravo_c_complex z);
 ravo_c_complex cr_csqrt_binary64(ravo_c_complex z);
@@ -17,6 +17,6 @@ ravo_c_complex cr_csqrt_binary64_other_cases(double x, double y);
 // on cr_csqrt_binary64.
 ravo_c_complex cr_csqrt_binary64_avx512(ravo_c_complex z);
 
-}  // namespace ravo_internal
+}  // namespace ravo::internal
 
 #endif

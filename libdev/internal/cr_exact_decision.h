@@ -15,7 +15,7 @@
 
 #include <cstdint>
 
-namespace ravo_internal {
+namespace ravo::internal {
 
 enum class RootPart { big, small };
 
@@ -23,6 +23,6 @@ enum class RootPart { big, small };
 // b = b_significand * 2^b_exponent with 0 < b_significand < 2^56.
 int exact_part_vs(RootPart part, double x, double y, std::uint64_t b_significand, int b_exponent);
 
-}  // namespace ravo_internal
+}  // namespace ravo::internal
 
 #endif

@@ -4,13 +4,15 @@
 #ifndef RAVO_CSQRT_SPECIAL_H
 #define RAVO_CSQRT_SPECIAL_H
 
+#include "target_namespace.h"
+
 #include <cstdint>
 
 #include "complex_parts.h"
 #include "fp_bits.h"
 #include "libm_internal.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 // a*b, with a as the instruction's first source: when both are NaN, SSE
 // quiets and returns the first source, so a's sign and payload win. Written
@@ -62,6 +64,6 @@ inline Parts special_result(double x, double y) {
   return {POSINFA, y_negative ? NZEROA : ZEROA};
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

@@ -12,9 +12,11 @@
 #ifndef RAVO_EXTENDED_KERNEL_H
 #define RAVO_EXTENDED_KERNEL_H
 
+#include "target_namespace.h"
+
 #include "scalar_primitives.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 // Binary64 values reach the x87 unit through memory. Left to itself, GCC
 // routes every SSE <-> x87 transfer through one shared stack slot, so a call's
@@ -44,6 +46,6 @@ inline ExtendedRoot extended_root(double x, double y) {
   return {T, (0.5L * Y) / T};
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

@@ -28,12 +28,16 @@
 #ifndef RAVO_EXTENDED_ROUNDING_TEST_H
 #define RAVO_EXTENDED_ROUNDING_TEST_H
 
+#include "target_namespace.h"
+
 #include <cstdint>
 
 #include "extended_kernel.h"
 #include "fp_bits.h"
+#include "part_placement.h"
+#include "x87_status.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 // Certifying margins, in units of the value's last extended place.
 struct Margins {
@@ -111,11 +115,11 @@ inline bool quick_roundings_are_certain(std::uint32_t low_bits, std::uint16_t cw
 // and takes y's sign by a product with a selected ±1. No branches: the
 // signs are random.
 inline ExtendedRoot signed_root(double x, double y) {
-  const std::uint64_t x_negative = sign_bit(x), y_negative = sign_bit(y);
-  const ExtendedRoot root = extended_root(x, from_bits(bits_of(y) & ~(x_negative << 63)));
-  return {root.big * sign_factor(x_negative & y_negative), root.small};
+  const PartSignBits signs = part_sign_bits(x, y);
+  const ExtendedRoot root = extended_root(x, from_bits((bits_of(y) & ~kSignBit) | signs.small));
+  return {root.big * sign_factor(signs.big >> 63), root.small};
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

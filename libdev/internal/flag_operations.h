@@ -4,12 +4,14 @@
 #ifndef RAVO_FLAG_OPERATIONS_H
 #define RAVO_FLAG_OPERATIONS_H
 
+#include "target_namespace.h"
+
 #include <algorithm>
 #include <cstdint>
 
 #include "libm_internal.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 // Raises underflow and inexact, nothing else, also under FTZ (which flushes
 // the product and raises both).
@@ -53,6 +55,6 @@ inline void signal_underflow_if_subnormal(double re, double im) {
     raise_underflow();
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

@@ -1,16 +1,20 @@
 // The library's one vocabulary of bits: binary64 and x87 extended fields,
 // signs, subnormals normalised, the 128-bit integers and the rounding-mode
-// codes. Every decoder of a value's bits goes through here; nothing reads a
-// field by its own shifts elsewhere. Reading bits raises no flag, also for
+// codes. Every read of a field from a value's bits goes through here, for
+// one value or a vector of them; the few places that build a pattern (a
+// power of two, a scaled exponent) say so beside the bound that keeps it
+// normal. Reading bits raises no flag, also for
 // a signalling NaN.
 #ifndef RAVO_FP_BITS_H
 #define RAVO_FP_BITS_H
+
+#include "target_namespace.h"
 
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 __extension__ typedef __int128 i128;
 __extension__ typedef unsigned __int128 u128;
@@ -52,7 +56,15 @@ inline double sign_factor(std::uint64_t negative) { return kSignFactors[negative
 constexpr std::uint64_t magnitude_bits(double v) { return bits_of(v) << 1; }
 constexpr std::uint64_t kInfinityMagnitude = 0xFFE0000000000000u;
 
-inline int biased_exponent(double v) { return static_cast<int>((bits_of(v) >> 52) & 0x7FF); }
+// The biased exponent field of a pattern, or of each lane's pattern in a
+// vector of them.
+template <typename Bits>
+constexpr Bits exponent_field(Bits b) {
+  return (b >> 52) & 0x7FF;
+}
+inline int biased_exponent(double v) { return static_cast<int>(exponent_field(bits_of(v))); }
+// v positive (the sign bit clear): one shift.
+inline std::int64_t positive_biased_exponent(double v) { return static_cast<std::int64_t>(bits_of(v) >> 52); }
 
 // |v| = significand 2^exponent, significand an integer.
 struct Binary64Fields {
@@ -139,15 +151,11 @@ inline long double extended_power_of_two(int e) {
 using RoundingMode = unsigned;
 constexpr RoundingMode kToNearest = 0, kDownward = 1, kUpward = 2, kTowardZero = 3;
 
-// The x87 control word's rounding control field.
-constexpr std::uint16_t kRoundingControl = 0x0C00;
-inline RoundingMode x87_rounding(std::uint16_t cw) { return (cw >> 10) & 3u; }
-
 // The mode that rounds -v as the given mode rounds v: down and up swap.
 inline RoundingMode mirrored_rounding(RoundingMode rounding) {
   return rounding == kDownward || rounding == kUpward ? 3 - rounding : rounding;
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

@@ -21,31 +21,16 @@
 #ifndef RAVO_FP_ENVIRONMENT_H
 #define RAVO_FP_ENVIRONMENT_H
 
+#include "target_namespace.h"
+
 #include <cstdint>
 
 #include "binary64_status.h"
 #include "complex_parts.h"
 #include "fp_bits.h"
+#include "x87_status.h"
 
-namespace {
-
-// x87 control word: exception masks (bits 0-5), precision control (8-9,
-// 11 = 64 bits), rounding control (10-11, kRoundingControl in fp_bits.h).
-constexpr std::uint16_t kX87Masks = 0x003F;
-constexpr std::uint16_t kX87Precision64 = 0x0300;
-constexpr std::uint16_t kStandardX87 = kX87Masks | kX87Precision64;
-// x87 status word: the flags, in the masks' bit positions.
-constexpr std::uint16_t kX87Flags = 0x003F;
-
-// The x87 kernels' environment, in one comparison (in 32 bits, the shorter
-// encoding).
-inline bool x87_is_standard(std::uint16_t cw) { return (~std::uint32_t{cw} & kStandardX87) == 0; }
-
-// What fnstenv stores in 64-bit mode (28 bytes).
-struct X87Environment {
-  std::uint16_t control, pad0, status, pad1;
-  std::uint32_t rest[5];
-};
+RAVO_INTERNAL_BEGIN
 
 // body(x, y, cw) computed in the standard environment with the caller's
 // rounding mode; cw is the x87 control word it runs under. x and y pass
@@ -53,27 +38,23 @@ struct X87Environment {
 // one that reads the flags, so no step of body can move across either.
 template <typename Body>
 [[gnu::noinline, gnu::cold]] Parts in_standard_environment(std::uint16_t caller_cw, double x, double y, Body body) {
-  X87Environment caller;
-  std::uint32_t caller_mxcsr;
-  asm volatile("fnstenv %0\n\tstmxcsr %1" : "=m"(caller), "=m"(caller_mxcsr));
-  const std::uint16_t cw = static_cast<std::uint16_t>((caller_cw & kRoundingControl) | kStandardX87);
-  // Same FTZ and DAZ, flags clear, masks set, the x87 rounding mode.
-  const std::uint32_t mxcsr = (caller_mxcsr & ~(kSseFlags | kSseRounding)) | kSseMasks |
-                              (static_cast<std::uint32_t>(cw & kRoundingControl) << kSseRoundingShift);
-  asm volatile("fnclex\n\tfldcw %2\n\tldmxcsr %3" : "+x"(x), "+x"(y) : "m"(cw), "m"(mxcsr) : "memory");
+  X87Environment caller = x87_environment();
+  const std::uint64_t caller_sse = binary64_status();
+  const std::uint16_t cw = standard_x87_control(caller_cw);
+  set_x87_control_clearing_flags(cw, x, y);
+  set_binary64_status(standard_sse_status(caller_sse, cw), x, y);
 
   Parts w = body(x, y, cw);
 
-  std::uint16_t status;
-  std::uint32_t mxcsr_after;
-  asm volatile("fnstsw %0\n\tstmxcsr %1" : "=m"(status), "=m"(mxcsr_after), "+x"(w.re), "+x"(w.im) : : "memory");
+  const std::uint64_t sse_after = binary64_status(w.re, w.im);
+  const std::uint16_t x87_after = x87_status_word();
   // Every raised flag goes to the x87 status word, where fetestexcept sees
   // it as well as in MXCSR and where fldenv arms the trap of an unmasked
-  // one; fwait delivers it. The SSE denormal flag is no IEEE flag and the
-  // x87 denormal mask does not govern it.
-  caller.status = static_cast<std::uint16_t>(caller.status | (status & kX87Flags) |
-                                             (mxcsr_after & (kSseFlags & ~kSseDenormalFlag)));
-  asm volatile("ldmxcsr %1\n\tfldenv %0\n\tfwait" : : "m"(caller), "m"(caller_mxcsr) : "memory");
+  // one; the wait delivers it.
+  caller.status = static_cast<std::uint16_t>(caller.status | (x87_after & kX87Flags) | sse_ieee_flags(sse_after));
+  set_binary64_status(caller_sse);
+  set_x87_environment(caller);
+  x87_wait();
   return w;
 }
 
@@ -90,6 +71,6 @@ inline Parts in_x87_environment(double x, double y, Body body) {
   return in_standard_environment(cw, x, y, body);
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

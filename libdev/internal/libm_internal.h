@@ -1,6 +1,5 @@
 // Bit-level classification of binary64 values and the read-only constants
-// that fixed results are copied from. Everything here has internal linkage
-// in each source that includes it.
+// that fixed results are copied from.
 //
 // The predicates look only at the raw bit pattern (high word: sign, 11-bit
 // exponent, top 20 significand bits; low word: bottom 32 significand bits),
@@ -8,12 +7,14 @@
 #ifndef RAVO_LIBM_INTERNAL_H
 #define RAVO_LIBM_INTERNAL_H
 
+#include "target_namespace.h"
+
 #include <bit>
 #include <cstdint>
 
 #include "fp_bits.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 // Any NaN, quiet or signalling, of either sign.
 constexpr std::int32_t __libm_internal_isnan(double x) {
@@ -38,6 +39,6 @@ constexpr double NEGINFA = from_bits(0xFFF0000000000000);
 // 2^-1022, the smallest positive normal binary64.
 constexpr double _DBL_MIN_NORMAL = from_bits(0x0010000000000000);
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

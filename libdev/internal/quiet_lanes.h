@@ -10,6 +10,8 @@
 #ifndef RAVO_QUIET_LANES_H
 #define RAVO_QUIET_LANES_H
 
+#include "target_namespace.h"
+
 #if !defined(__AVX512F__)
 #error "quiet_lanes.h: build this with AVX-512"
 #endif
@@ -20,8 +22,9 @@
 
 #include "binary64_kernel.h"
 #include "fp_bits.h"
+#include "part_placement.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 constexpr int kQuietNearest = _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC;
 
@@ -50,24 +53,25 @@ inline Quiet operator*(Quiet a, Quiet b) { return {_mm_mul_round_sd(a.v, b.v, kQ
 inline Quiet operator*(double a, Quiet b) { return quiet(a) * b; }
 inline Quiet operator/(double a, Quiet b) { return {_mm_div_round_sd(quiet(a).v, b.v, kQuietNearest)}; }
 
+// The selector of an AVX-512 mask register's low bit: m ? a : b.
+template <>
+struct Choice<__mmask8> {
+  static Quiet of(__mmask8 m, Quiet a, Quiet b) { return {_mm_mask_move_sd(b.v, m, b.v, a.v)}; }
+};
+
 template <>
 struct Lanes<Quiet> {
+  static std::uint64_t bits(Quiet a) { return bits_of(value_of(a)); }
+  static Quiet from_bits(std::uint64_t b) { return quiet(ravo::internal::from_bits(b)); }
+  static double magnitude(Quiet a) { return __builtin_fabs(value_of(a)); }
+  static Quiet nearest_integer(Quiet a) {
+    return {_mm_roundscale_round_sd(a.v, a.v, _MM_FROUND_TO_NEAREST_INT, _MM_FROUND_NO_EXC)};
+  }
   static Quiet root(Quiet a) { return {_mm_sqrt_round_sd(a.v, a.v, kQuietNearest)}; }
   static Quiet residual(Quiet c, Quiet a, Quiet b) { return {_mm_fnmadd_round_sd(a.v, b.v, c.v, kQuietNearest)}; }
   static Quiet plus_half(Quiet c, Quiet a) { return {_mm_fmadd_round_sd(a.v, quiet(0.5).v, c.v, kQuietNearest)}; }
 };
 
-// binary64_kernel.h's rounding test, raising nothing: lo in quarters of
-// hi's last place (an exact power-of-two scaling), then its distance to the
-// nearest integer (exact), as the vector lanes take it (batch_lanes.h); the
-// tolerance is theirs, 2^-34 quarter places.
-inline bool quiet_rounding_is_certain(DoubleDoubleOf<Quiet> v) {
-  const double to_quarters = from_bits((std::uint64_t{2100} << 52) - (bits_of(value_of(v.hi)) & kExponentBits));
-  const Quiet w = v.lo * quiet(to_quarters);
-  const Quiet nearest = {_mm_roundscale_round_sd(w.v, w.v, _MM_FROUND_TO_NEAREST_INT, _MM_FROUND_NO_EXC)};
-  return __builtin_fabs(value_of(w - nearest)) > 0x1p-34;
-}
-
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

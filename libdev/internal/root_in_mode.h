@@ -17,11 +17,13 @@
 #ifndef RAVO_ROOT_IN_MODE_H
 #define RAVO_ROOT_IN_MODE_H
 
+#include "target_namespace.h"
+
 #include <cstdint>
 
 #include "fp_bits.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 // Where sqrt(o) lies around s = sqrt(o) rounded in any mode (o > 0
 // normal): the four signs that decide the step of every mode.
@@ -40,7 +42,7 @@ struct RootResidual {
 inline RootResidual root_residual(double s, double o) {
   // From o alone, off the root's chain: A, and the bits of 2^(k+52) less
   // 2^52, so that S = bits(s) - that, also for s = 2^(k+53) (S = 2^53).
-  const auto biased = static_cast<std::int64_t>(bits_of(o) >> 52);
+  const std::int64_t biased = positive_biased_exponent(o);
   const std::int64_t half_exponent = (biased - 1023) >> 1;  // floor(E / 2) = k + 52
   const std::uint64_t a = ((bits_of(o) & kFractionBits) | kImplicitBit) << (52 + ((biased + 1) & 1));
   const std::uint64_t big_s = bits_of(s) - (static_cast<std::uint64_t>(half_exponent + 1022) << 52);
@@ -67,7 +69,7 @@ inline RootPosition root_position(double s, double o) { return root_position(roo
 // r rounds (raising inexact) only when D != 0, where the root is inexact.
 inline RootPosition root_position_by_fma(double s, double o) {
   // 2^k with k = floor(E / 2) - 52 for o in [2^E, 2^(E+1)), biased.
-  const auto biased = static_cast<std::int64_t>(bits_of(o) >> 52);
+  const std::int64_t biased = positive_biased_exponent(o);
   const double ulp = from_bits(static_cast<std::uint64_t>(((biased - 1023) >> 1) - 52 + 1023) << 52);
   const double r = __builtin_fma(-s, s, o), t = s * ulp;
   return {r > 0, r < 0, r > t, r <= -t};
@@ -89,6 +91,6 @@ inline double root_in_mode(double s, double o, RoundingMode rounding) {
   return from_bits(bits_of(s) + static_cast<std::uint64_t>(root_step(root_position(s, o), rounding)));
 }
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

@@ -7,11 +7,13 @@
 #ifndef RAVO_SUBNORMAL_OPERAND_H
 #define RAVO_SUBNORMAL_OPERAND_H
 
+#include "target_namespace.h"
+
 #include <cstdint>
 
 #include "fp_bits.h"
 
-namespace {
+RAVO_INTERNAL_BEGIN
 
 // a >= 0: zero or subnormal.
 inline bool is_below_normal(double a) { return bits_of(a) < kImplicitBit; }
@@ -23,6 +25,6 @@ inline double in_subnormal_units(double a) {
 
 constexpr double kSubnormalRootScale = 0x1p-537;  // sqrt(2^-1074)
 
-}  // namespace
+RAVO_INTERNAL_END
 
 #endif

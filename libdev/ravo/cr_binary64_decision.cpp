@@ -28,10 +28,12 @@
 #include "../internal/cr_exact_decision.h"
 #include "../internal/flag_operations.h"
 #include "../internal/fp_bits.h"
+#include "../internal/part_placement.h"
+
+using namespace ravo::internal;
 
 namespace {
 
-using ravo_internal::RootPart;
 
 struct Rounded {
   std::uint64_t bits;  // the magnitude's pattern
@@ -83,7 +85,7 @@ Settled settle(RootPart part, double x, double y, DoubleDouble v, int scale, std
   int side = b == 0 ? 1 : certain_side;
   if (side == 0) {
     const int zeros = __builtin_ctzll(b);
-    side = ravo_internal::exact_part_vs(part, x, y, b >> zeros, unit + zeros);
+    side = ravo::internal::exact_part_vs(part, x, y, b >> zeros, unit + zeros);
   }
   const RoundingMode magnitude_rounding = sign ? mirrored_rounding(rounding) : rounding;
   const Rounded r = side == 0 ? round_scaled(b, unit, magnitude_rounding)
@@ -93,27 +95,22 @@ Settled settle(RootPart part, double x, double y, DoubleDouble v, int scale, std
 
 }  // namespace
 
-namespace ravo_internal {
+namespace ravo::internal {
 
-SettledRoot cr_binary64_settle(double x, double y, std::uint64_t status_at_entry, double big_hi, double big_lo,
-                               double small_hi, double small_lo, int big_scale, int small_scale) {
-  const Binary64Root root{{big_hi, big_lo}, {small_hi, small_lo}, big_scale, small_scale};
+Parts cr_binary64_settle(double x, double y, std::uint64_t status_at_entry, DoubleDouble big, DoubleDouble small,
+                         int big_scale, int small_scale) {
   const RoundingMode rounding = binary64_rounding();
-  const std::uint64_t y_sign = bits_of(y) & kSignBit;
-  const bool x_negative = sign_bit(x);
-  // For x < 0 the big part is the imaginary one, else the small part.
-  const std::uint64_t big_sign = x_negative ? y_sign : 0, small_sign = x_negative ? 0 : y_sign;
-  const Settled t = settle(RootPart::big, x, y, root.big, root.big_scale, big_sign, rounding);
-  const Settled q = settle(RootPart::small, x, y, root.small, root.small_scale, small_sign, rounding);
-  double re = x_negative ? q.value : t.value, im = x_negative ? t.value : q.value;
+  const PartSignBits signs = part_sign_bits(x, y);
+  const Settled t = settle(RootPart::big, x, y, big, big_scale, signs.big, rounding);
+  const Settled q = settle(RootPart::small, x, y, small, small_scale, signs.small, rounding);
   if (t.inexact || q.inexact) {
     raise_inexact();
     if (t.underflow || q.underflow) raise_underflow();
-  } else if (!(status_at_entry & kInexactStatus)) {
+  } else {
     // Both parts exact: the approximation's inexact goes.
-    clear_inexact_flag(re, im);
+    restore_flags_but_inexact(status_at_entry, false);
   }
-  return {re, im};
+  return placed(sign_bit(x), t.value, q.value);
 }
 
-}  // namespace ravo_internal
+}  // namespace ravo::internal

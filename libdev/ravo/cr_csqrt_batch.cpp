@@ -13,62 +13,43 @@
 // The target is chosen at the first call, by the CPU; RAVO_CR_BATCH_TARGET
 // = avx2 or = scalar forces a narrower one (for tests and benchmarks).
 #include "../internal/build_guard.h"
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 
 #include "../internal/batch_targets.h"
+#include "../internal/first_call_choice.h"
 #if defined(__x86_64__)
 #include "../internal/cpu_features.h"
 #endif
 #include "../internal/binary64_status.h"
 #include "ravo_libm.h"
 
+using namespace ravo::internal;
+
 namespace {
 
-using Lanes = std::size_t (*)(std::size_t, const double*, double*, std::uint32_t*, bool&);
+using LaneFunction = std::size_t (*)(std::size_t, const double*, double*, std::uint32_t*, bool&);
 
 struct Target {
   const char* name;
-  Lanes lanes;  // none: every element is a scalar call
+  LaneFunction lanes;  // none: every element is a scalar call
+  bool (*runs)();
 };
 
-constexpr Target kScalar{"scalar", nullptr};
-
+// In order of preference.
 #if defined(__x86_64__)
-constexpr Target kAvx512{"avx512", ravo_internal::batch_lanes_avx512};
-constexpr Target kAvx2{"avx2", ravo_internal::batch_lanes_avx2};
-
-const Target& choose() {
-  init_cpu_features();
-  const char* forced = std::getenv("RAVO_CR_BATCH_TARGET");
-  if (forced != nullptr && std::strcmp(forced, "scalar") == 0) return kScalar;
-  if (cpu_has_avx512f_fma() && (forced == nullptr || std::strcmp(forced, "avx2") != 0)) return kAvx512;
-  return cpu_has_avx2_fma() ? kAvx2 : kScalar;
-}
+constexpr Target kTargets[] = {
+    {"avx512", batch_lanes_avx512, cpu_has_avx512f_fma},
+    {"avx2", batch_lanes_avx2, cpu_has_avx2_fma},
+    {"scalar", nullptr, runs_anywhere},
+};
 #elif defined(__aarch64__)
-constexpr Target kNeon{"neon", ravo_internal::batch_lanes_neon};
-
-const Target& choose() {
-  const char* forced = std::getenv("RAVO_CR_BATCH_TARGET");
-  if (forced != nullptr && std::strcmp(forced, "scalar") == 0) return kScalar;
-  return kNeon;
-}
+constexpr Target kTargets[] = {
+    {"neon", batch_lanes_neon, runs_anywhere},
+    {"scalar", nullptr, runs_anywhere},
+};
 #endif
-
-// Relaxed: racing first calls store the same target.
-std::atomic<const Target*> g_target{nullptr};
-
-const Target& chosen() {
-  const Target* t = g_target.load(std::memory_order_relaxed);
-  if (t == nullptr) [[unlikely]] {
-    t = &choose();
-    g_target.store(t, std::memory_order_relaxed);
-  }
-  return *t;
-}
+FirstCallChoice g_target(kTargets, "RAVO_CR_BATCH_TARGET");
 
 // Elements per chunk: the scalar path's indices fit on the stack, and the
 // status word is read and written once per chunk.
@@ -81,7 +62,7 @@ void scalar_loop(std::size_t n, const ravo_c_complex* x, ravo_c_complex* y) {
 }  // namespace
 
 extern "C" void cr_csqrt_batch(size_t n, const ravo_c_complex* x, ravo_c_complex* y) {
-  const Target& target = chosen();
+  const Target& target = g_target.get();
   if (target.lanes == nullptr || n == 0 || !binary64_is_standard(binary64_status())) return scalar_loop(n, x, y);
   std::uint32_t left[kChunk];
   for (std::size_t start = 0; start < n; start += kChunk) {
@@ -90,9 +71,9 @@ extern "C" void cr_csqrt_batch(size_t n, const ravo_c_complex* x, ravo_c_complex
     bool certified = false;
     const std::size_t count = target.lanes(m, reinterpret_cast<const double*>(x + start),
                                            reinterpret_cast<double*>(y + start), left, certified);
-    set_binary64_status(certified ? before | kInexactStatus : before);
+    restore_flags_but_inexact(before, certified);
     for (std::size_t k = 0; k < count; ++k) y[start + left[k]] = cr_csqrt_scalar(x[start + left[k]]);
   }
 }
 
-extern "C" const char* cr_csqrt_batch_implementation(void) { return chosen().name; }
+extern "C" const char* cr_csqrt_batch_implementation(void) { return g_target.get().name; }

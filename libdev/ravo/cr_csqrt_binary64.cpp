@@ -22,6 +22,8 @@
 #include "../internal/fp_environment.h"
 #include "ravo_libm.h"
 
+using namespace ravo::internal;
+
 namespace {
 
 Parts cr_general_masked(double x, double y, std::uint16_t) { return cr_binary64_general(x, y, binary64_status(x, y)); }
@@ -40,22 +42,22 @@ Parts cr_general_masked(double x, double y, std::uint16_t) { return cr_binary64_
 // unmasked it), and each root is moved to the x87 mode by integer steps,
 // whatever MXCSR's mode; reading MXCSR (stmxcsr, 15 to 20 cycles on some
 // CPUs) would cost more than the root.
-[[gnu::noinline]] ravo_c_complex ravo_internal::cr_csqrt_binary64_other_cases(double x, double y) {
+[[gnu::noinline]] ravo_c_complex ravo::internal::cr_csqrt_binary64_other_cases(double x, double y) {
   if (!is_finite_pair(x, y)) return to_c_complex(special_result(x, y));
   const std::uint16_t cw = x87_control_word();
   if (!is_general(x, y)) return to_c_complex(cr_axis_root<false>(x, y, [cw] { return x87_rounding(cw); }));
   const std::uint64_t status = binary64_status(x, y);
   if (!sse_is_standard(status, cw)) [[unlikely]] {
-    const auto standard = static_cast<std::uint16_t>((cw & kRoundingControl) | kStandardX87);
-    return to_c_complex(in_standard_environment(standard, x, y, cr_general_masked));
+    return to_c_complex(in_standard_environment(cw, x, y, cr_general_masked));
   }
   return to_c_complex(cr_binary64_scaled(x, y, status));
 }
 
 
 // The common case: general arguments that need no scaling (both exponents
-// within 2^+-120), in a standard MXCSR; everything else in cr_other_cases.
-ravo_c_complex ravo_internal::cr_csqrt_binary64(ravo_c_complex z) {
+// within 2^+-120), in a standard MXCSR; everything else in
+// cr_csqrt_binary64_other_cases.
+ravo_c_complex ravo::internal::cr_csqrt_binary64(ravo_c_complex z) {
   auto [x, y] = parts_of(z);
   if (needs_no_scaling(x, y)) [[likely]] {
     const std::uint64_t status = binary64_status(x, y);

@@ -14,10 +14,12 @@
 #include "../internal/csqrt_special.h"
 #include "ravo_libm.h"
 
+using namespace ravo::internal;
+
 // General arguments that need no scaling (both exponents within 2^+-120)
 // first: the common case, and the classes are disjoint. Then the general
 // arguments that need scaling, the axes, and the special values.
-ravo_c_complex ravo_internal::cr_csqrt_binary64(ravo_c_complex z) {
+ravo_c_complex ravo::internal::cr_csqrt_binary64(ravo_c_complex z) {
   auto [x, y] = parts_of(z);
   if (needs_no_scaling(x, y)) [[likely]]
     return to_c_complex(cr_binary64_unscaled(x, y, binary64_status(x, y)));

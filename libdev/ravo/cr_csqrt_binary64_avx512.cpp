@@ -13,29 +13,27 @@
 #include "../internal/binary64_kernel.h"
 #include "../internal/binary64_status.h"
 #include "../internal/complex_parts.h"
+#include "../internal/double_double_rounding.h"
 #include "../internal/cr_csqrt_paths.h"
 #include "../internal/flag_operations.h"
+#include "../internal/part_placement.h"
 #include "../internal/quiet_lanes.h"
 #include "ravo_libm.h"
 
+using namespace ravo::internal;
+
 namespace {
 
-// The parts from certain roundings: for x < 0 the big part is the
-// imaginary one, for x > 0 the real one; the real part is positive, the
-// imaginary one takes y's sign. Chosen by masks made from the arguments
-// long before the kernel ends, not by a branch, which random signs would
-// mispredict one call in two: a blend and a sign flip (exact) before each
-// rounding.
+// The parts from certain roundings (part_placement.h), chosen by a mask
+// register made from x long before the kernel ends, not by a branch, which
+// random signs would mispredict one call in two: a blend and, for the
+// imaginary part, a sign flip (exact) before each rounding.
 template <int kEmbedded>
 inline ravo_c_complex certain_result(double x, double y, const RootPairOf<Quiet>& root) {
-  const auto x_negative = static_cast<__mmask8>(sign_bit(x));
+  const PartsOf<DoubleDoubleOf<Quiet>> w = placed(static_cast<__mmask8>(sign_bit(x)), root.big, root.small);
   const __m128d y_sign = _mm_and_pd(_mm_set_sd(y), _mm_castsi128_pd(_mm_set1_epi64x(static_cast<long long>(kSignBit))));
-  // x < 0 ? b : a, in the low lane.
-  const auto choose = [x_negative](Quiet a, Quiet b) { return _mm_mask_move_sd(a.v, x_negative, a.v, b.v); };
-  const __m128d re_hi = choose(root.big.hi, root.small.hi), re_lo = choose(root.big.lo, root.small.lo);
-  const __m128d im_hi = _mm_xor_pd(choose(root.small.hi, root.big.hi), y_sign);
-  const __m128d im_lo = _mm_xor_pd(choose(root.small.lo, root.big.lo), y_sign);
-  const double re = _mm_cvtsd_f64(_mm_add_round_sd(re_hi, re_lo, kEmbedded | _MM_FROUND_NO_EXC));
+  const __m128d im_hi = _mm_xor_pd(w.im.hi.v, y_sign), im_lo = _mm_xor_pd(w.im.lo.v, y_sign);
+  const double re = _mm_cvtsd_f64(_mm_add_round_sd(w.re.hi.v, w.re.lo.v, kEmbedded | _MM_FROUND_NO_EXC));
   const double im = _mm_cvtsd_f64(_mm_add_round_sd(im_hi, im_lo, kEmbedded | _MM_FROUND_NO_EXC));
   raise_inexact_here();
   return to_c_complex({re, im});
@@ -43,12 +41,12 @@ inline ravo_c_complex certain_result(double x, double y, const RootPairOf<Quiet>
 
 }  // namespace
 
-ravo_c_complex ravo_internal::cr_csqrt_binary64_avx512(ravo_c_complex z) {
+ravo_c_complex ravo::internal::cr_csqrt_binary64_avx512(ravo_c_complex z) {
   const auto [x, y] = parts_of(z);
   if (!needs_no_scaling(x, y)) return cr_csqrt_binary64_other_cases(x, y);
   const Quiet ay = quiet(__builtin_fabs(y));
   const RootPairOf<Quiet> root = root_core(quiet(__builtin_fabs(x)), ay, ay);
-  if (quiet_rounding_is_certain(root.big) && quiet_rounding_is_certain(root.small)) [[likely]] {
+  if (both_roundings_are_certain(root.big, root.small)) [[likely]] {
     // The x87 rounding control and the embedded rounding share their
     // encoding: to nearest, down, up, toward zero.
     switch (x87_rounding(x87_control_word())) {

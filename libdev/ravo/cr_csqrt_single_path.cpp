@@ -5,7 +5,7 @@
 #include "../internal/cr_csqrt_paths.h"
 #include "ravo_libm.h"
 
-extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) { return ravo_internal::cr_csqrt_binary64(z); }
+extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) { return ravo::internal::cr_csqrt_binary64(z); }
 
 // With FMA when the compiler targets it (aarch64 always).
 extern "C" const char* cr_csqrt_implementation(void) {

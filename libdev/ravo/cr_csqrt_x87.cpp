@@ -27,22 +27,16 @@
 #include "../internal/extended_rounding_test.h"
 #include "../internal/fp_environment.h"
 #include "../internal/libm_internal.h"
+#include "../internal/part_placement.h"
 #include "../internal/root_in_mode.h"
 #include "../internal/scalar_primitives.h"
 #include "../internal/subnormal_operand.h"
 #include "ravo_libm.h"
 
+using namespace ravo::internal;
+
 namespace {
 
-using ravo_internal::RootPart;
-
-constexpr std::uint16_t kUnderflowFlag = 0x10, kInexactFlag = 0x20;  // x87 status word
-
-inline std::uint16_t x87_status_word() {
-  std::uint16_t sw;
-  asm volatile("fnstsw %0" : "=am"(sw));
-  return sw;
-}
 
 // A part whose rounding the test could not certify: the grid point b nearest
 // to v, and the exact side of the part. The result is b itself when the part
@@ -60,22 +54,13 @@ Decided decide(RootPart part, double x, double y, long double v, bool nearest) {
   // shift is 10 to 64 here (a value below 2^-1076 was certain).
   const auto k = static_cast<std::uint64_t>((static_cast<u128>(b.significand) + (u128{1} << (shift - 1))) >> shift);
   const int k_exponent = b.exponent - 63 + shift;
-  const int side = ravo_internal::exact_part_vs(part, x, y, k, k_exponent);
+  const int side = ravo::internal::exact_part_vs(part, x, y, k, k_exponent);
 
   const long double grid_point = static_cast<long double>(k) * extended_power_of_two(k_exponent);
   // A part on the grid is a binary64 number: neither t nor q is ever a
   // midpoint (with b a midpoint, y = 2 b sqrt(b^2 -/+ |x|) would need a 54th
   // bit, or for a subnormal b a bit of x below 2^-1074).
   return {side == 0 ? grid_point : grid_point + side * extended_power_of_two(b.exponent - 62), side == 0};
-}
-
-// Puts the x87 status flags back as they were on entry; modes and the rest
-// of the state stay.
-[[gnu::cold]] void restore_x87_flags(std::uint16_t status_at_entry) {
-  X87Environment env;
-  asm volatile("fnstenv %0" : "=m"(env));
-  env.status = static_cast<std::uint16_t>((env.status & ~kX87Flags) | (status_at_entry & kX87Flags));
-  asm volatile("fldenv %0" : : "m"(env));
 }
 
 // Rounds a part given as an extended value with its sign, in the current
@@ -96,12 +81,10 @@ inline double round_part(long double signed_value) { return static_cast<double>(
   // warrant them, the flags go back to their state on entry; every inexact
   // part raises its flags again in its conversion below.
   const bool both_exact = b.exact && s.exact, maybe_tiny = small < 0x1p-1021L;
-  if ((both_exact && !(status_at_entry & kInexactFlag)) || (maybe_tiny && !(status_at_entry & kUnderflowFlag)))
+  if ((both_exact && !(status_at_entry & kX87Inexact)) || (maybe_tiny && !(status_at_entry & kX87Underflow)))
     restore_x87_flags(status_at_entry);
-  const bool x_negative = sign_bit(x), y_negative = sign_bit(y);
-  const long double re = x_negative ? s.value : b.value;
-  const long double im = x_negative ? b.value : s.value;
-  return {round_part(re), round_part(y_negative ? -im : im)};
+  const PartsOf<long double> w = placed(sign_bit(x), b.value, s.value);
+  return {round_part(w.re), round_part(sign_bit(y) ? -w.im : w.im)};
 }
 
 // x, y finite and non-zero; cw is the x87 control word, a standard one.
@@ -114,10 +97,7 @@ inline Parts __ravo_internal_cr_csqrt(double x, double y, std::uint16_t cw) {
   const double t = round_part(root.big), q = round_part(root.small);
   if (!quick_roundings_are_certain(low_significand_bits(root.big, root.small), cw)) [[unlikely]]
     return decide_rounding(x, y, is_nearest(cw), status_at_entry, root.big, root.small);
-  // A branch on x's sign, known long before the kernel ends, so that a
-  // misprediction discards little; a select would lengthen the latency.
-  if (sign_bit(x)) return {q, t};
-  return {t, q};
+  return placed(sign_bit(x), t, q);
 }
 
 // x and y finite, one of them ±0: the axis roots in cw's mode.
@@ -129,7 +109,7 @@ Parts cr_axis_result(double x, double y, std::uint16_t cw) {
 
 // The dispatch csqrt_scalar has: general case first (the classes are
 // disjoint), the finite cases in the x87 kernels' environment.
-ravo_c_complex ravo_internal::cr_csqrt_x87(ravo_c_complex z) {
+ravo_c_complex ravo::internal::cr_csqrt_x87(ravo_c_complex z) {
   const auto [x, y] = parts_of(z);
   if (is_general(x, y)) [[likely]]
     return to_c_complex(in_x87_environment(

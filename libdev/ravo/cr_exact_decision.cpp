@@ -16,7 +16,7 @@
 #include "../internal/cr_exact_decision.h"
 #include "../internal/fp_bits.h"
 
-namespace ravo_internal {
+namespace ravo::internal {
 namespace {
 
 constexpr int kLimbs = 9;  // two's complement accumulator of 576 bits
@@ -140,4 +140,4 @@ int exact_part_vs(RootPart part, double x, double y, std::uint64_t b_significand
   return sign_of_sum(terms);
 }
 
-}  // namespace ravo_internal
+}  // namespace ravo::internal

@@ -54,10 +54,11 @@ RAVO_LIBM_API ravo_c_complex csqrt_scalar(ravo_c_complex z);
  * only for a signalling NaN. Arguments with an infinite or NaN part give
  * csqrt_scalar's results and flags. */
 RAVO_LIBM_API ravo_c_complex cr_csqrt_scalar(ravo_c_complex z);
-/* Which implementation cr_csqrt_scalar runs in this process: "x87",
- * "binary64-fma" or "binary64" (same results and flags, different speed).
- * On x86-64 the default build chooses at the first call, by the CPU;
- * RAVO_CR_CSQRT_PATH=x87 in the environment forces the x87 path. */
+/* Which implementation cr_csqrt_scalar runs in this process:
+ * "binary64-avx512", "binary64-fma", "x87" or "binary64" (same results and
+ * flags, different speed). On x86-64 the default build chooses at the first
+ * call, the fastest the CPU can run; RAVO_CR_CSQRT_PATH=x87 or
+ * =binary64-fma in the environment forces that path. */
 RAVO_LIBM_API const char *cr_csqrt_implementation(void);
 
 /* cr_csqrt_scalar over an array: y[i] = cr_csqrt_scalar(x[i]) for i < n,

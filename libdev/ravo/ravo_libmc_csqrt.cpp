@@ -9,12 +9,13 @@
 // The x87 paths run in the kernels' environment (fp_environment.h): one
 // read of the control word and one comparison, and a cold path otherwise.
 //
-// Accuracy against MPC, 6 x 10^6 samples per mode (csqrt-accuracy):
-//   nearest: max observed 0.5008 ulp, 99.95 % of pairs correctly rounded; not
-//     always correctly rounded because of the double rounding (extended, then
-//     binary64). Worst: x = 0x8010000042a2386e, y = 0x0000bfdac397838d gives
+// Accuracy against MPC (csqrt-accuracy; the figures, 10^7 samples per
+// class and mode, in docs/accuracy.md):
+//   nearest: about half an ulp at most, and not always correctly rounded
+//     because of the double rounding (extended, then binary64); an example:
+//     x = 0x8010000042a2386e, y = 0x0000bfdac397838d gives
 //     re 0x1fa7f9a9a5ff0f4e, want 0x1fa7f9a9a5ff0f4d.
-//   directed: max observed 1.0015 ulp. The magnitudes are rounded in the
+//   directed: about one ulp at most. The magnitudes are rounded in the
 //     mode's direction before signs are set, so a negative part rounds the
 //     other way.
 // The extended intermediates bound the excess over the final rounding by a
@@ -28,10 +29,13 @@
 #include "../internal/flag_operations.h"
 #include "../internal/fp_environment.h"
 #include "../internal/libm_internal.h"
+#include "../internal/part_placement.h"
 #include "../internal/root_in_mode.h"
 #include "../internal/scalar_primitives.h"
 #include "../internal/subnormal_operand.h"
 #include "ravo_libm.h"
+
+using namespace ravo::internal;
 
 namespace {
 
@@ -43,14 +47,11 @@ Parts __ravo_internal_csqrt(double x, double y, std::uint16_t) {
   const double t = static_cast<double>(root.big);
   // Carries the sign of y, also when it rounds to zero.
   const double q = static_cast<double>(root.small);
-  // Selected by the sign bit rather than by branches, which mispredict on
-  // mixed signs; x is non-zero, so its sign bit says x < 0. For x < 0 the
-  // real part is |q|, +0 also for a q of -0 (y tiny and negative), so that
-  // csqrt(conj z) = conj(csqrt z); the imaginary part is t with y's sign.
-  const bool x_negative = sign_bit(x);
-  const double re = x_negative ? fabs_scalar(q) : t;
-  const double im = x_negative ? copysign_scalar(t, y) : q;
-  return {re, im};
+  // x is non-zero, so its sign bit says x < 0. The real part is positive:
+  // for x < 0 it is |q|, +0 also for a q of -0 (y tiny and negative), so
+  // that csqrt(conj z) = conj(csqrt z).
+  const Parts w = placed(sign_bit(x), t, fabs_scalar(q));
+  return {w.re, copysign_scalar(w.im, y)};
 }
 
 [[gnu::noinline, gnu::cold]] double subnormal_root(double a, RoundingMode rounding) {
@@ -94,11 +95,8 @@ Parts __ravo_internal_csqrt(double x, double y, std::uint16_t) {
 // The parts are then placed by masks (axis_parts.h), as
 // axis_result_by_cases lays them out.
 Parts axis_result(double x, double y, std::uint16_t cw) {
-  const std::uint64_t mx = magnitude_bits(x), my = magnitude_bits(y);
-  constexpr std::uint64_t kSmallestCommon = std::uint64_t{1023 - 916} << 53;  // 2^-916, shifted as magnitude_bits
-  if ((mx | my) < kSmallestCommon) [[unlikely]] return axis_result_by_cases(x, y, cw);
-  const double o = fabs_scalar(x) + 0.5 * fabs_scalar(y);
-  const double s = sqrt_scalar(o);
+  if (!is_common_axis(x, y)) [[unlikely]] return axis_result_by_cases(x, y, cw);
+  const auto [o, s] = common_axis_root(x, y);
   const RootResidual r = root_residual(s, o);
   const RoundingMode rounding = x87_rounding(cw);
   double magnitude = s;
@@ -113,7 +111,7 @@ Parts axis_result(double x, double y, std::uint16_t cw) {
     // (another SSE mode, or a midpoint near) case by case: branches, not
     // data dependencies.
     const std::int64_t above = 4 * r.d + r.four_s + 1, below = 4 * r.d - r.four_s + 1;
-    const std::int64_t margin = static_cast<std::int64_t>(select_bits(mx == 0, std::uint64_t{1} << 45, 0));
+    const std::int64_t margin = static_cast<std::int64_t>(select_bits(magnitude_bits(x) == 0, std::uint64_t{1} << 45, 0));
     if (!((above > margin) & (below < -margin))) [[unlikely]] return axis_result_by_cases(x, y, cw);
   } else {
     magnitude = from_bits(bits_of(s) + static_cast<std::uint64_t>(root_step(root_position(r), rounding)));

@@ -9,8 +9,10 @@
 #include "../internal/flag_operations.h"
 #include "ravo_libm.h"
 
+using namespace ravo::internal;
+
 extern "C" ravo_c_complex csqrt_scalar(ravo_c_complex z) {
-  const Parts w = parts_of(ravo_internal::cr_csqrt_binary64(z));
+  const Parts w = parts_of(ravo::internal::cr_csqrt_binary64(z));
   signal_underflow_if_subnormal(w.re, w.im);
   return to_c_complex(w);
 }

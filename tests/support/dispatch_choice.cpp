@@ -4,6 +4,11 @@
 
 #if defined(__x86_64__)
 #include "../../libdev/internal/cpu_features.h"
+
+using ravo::internal::cpu_has_avx2_fma;
+using ravo::internal::cpu_has_avx512f_fma;
+using ravo::internal::cpu_has_fma;
+using ravo::internal::init_cpu_features;
 #endif
 
 namespace ravo_test {

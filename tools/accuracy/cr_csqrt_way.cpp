@@ -11,6 +11,8 @@
 #include "../../libdev/internal/extended_rounding_test.h"
 #include "../../libdev/internal/fp_environment.h"
 
+using namespace ravo::internal;
+
 namespace {
 
 ravo_accuracy::CrWay cr_csqrt_way_x87(double x, double y) {

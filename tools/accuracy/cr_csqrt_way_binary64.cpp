@@ -6,6 +6,8 @@
 #include "../../libdev/internal/cr_binary64_path.h"
 #include "cr_csqrt_way.h"
 
+using namespace ravo::internal;
+
 ravo_accuracy::CrWay ravo_accuracy::cr_csqrt_way_binary64(double x, double y) {
   if (needs_no_scaling(x, y)) {
     const RootPair root = unscaled_root(x, y);

@@ -19,6 +19,8 @@
 #include "hard_cases.h"
 #include "input_classes.h"
 
+using namespace ravo::internal;
+
 namespace {
 
 constexpr double kBoundInUlp2 = 512.0;  // u^2 = 2^-106
