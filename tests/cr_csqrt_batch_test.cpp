@@ -6,13 +6,12 @@
 
 #include <cfenv>
 #include <complex>
-#include <cstdlib>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "hard_cases.h"
 #include "input_classes.h"
+#include "support/dispatch_choice.h"
 #include "support/fp_case.h"
 
 namespace ravo_test {
@@ -162,19 +161,12 @@ TEST(CrCsqrtBatch, InPlaceAndOffsetByOneDouble) {
   EXPECT_TRUE(same(run_batch(shifted, shifted, n, FE_UPWARD), want, args.data(), n, FE_UPWARD, "offset in place"));
 }
 
-#if defined(__x86_64__)
 // The suite runs once as the CPU chooses and once per narrower target
-// forced (ctest), which must then be the one that runs.
+// forced (ctest), which must then be the one that runs, as the library's
+// own CPU checks call for.
 TEST(CrCsqrtBatch, TargetChosenByTheCpuOrForced) {
-  const char* env = std::getenv("RAVO_CR_BATCH_TARGET");
-  const std::string forced = env != nullptr ? env : "";
-  __builtin_cpu_init();
-  const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-  const bool avx512 = avx2 && __builtin_cpu_supports("avx512f");
-  const char* want = forced == "scalar" || !avx2 ? "scalar" : avx512 && forced != "avx2" ? "avx512" : "avx2";
-  EXPECT_STREQ(cr_csqrt_batch_implementation(), want);
+  EXPECT_EQ(cr_csqrt_batch_implementation(), expected_batch_target());
 }
-#endif
 
 TEST(CrCsqrtBatch, EmptyArrayTouchesNothing) {
   std::feclearexcept(FE_ALL_EXCEPT);

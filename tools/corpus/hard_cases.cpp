@@ -29,10 +29,16 @@ std::uint64_t odd_square_root_mod(std::uint64_t r, int bits) {
 // number with a p-bit odd significand: a binary64 number (p = 53) or a
 // midpoint (p = 54). S^2 = r (mod 2^(p+1)) makes S^2 - r = A * 2^(p+1) with
 // A below 2^53, so a = A * 2^(p+1) * 4^e has sqrt(a) = S 2^e sqrt(1 - r/S^2).
-double square_near_grid(std::uint64_t r, int p, int e, bool other_root) {
+// S, the p-bit odd significand of that number.
+std::uint64_t near_grid_significand(std::uint64_t r, int p, bool other_root) {
   std::uint64_t s = odd_square_root_mod(r, p + 1) & ((std::uint64_t{1} << p) - 1);
   if (other_root) s = (std::uint64_t{1} << p) - s;  // also a root mod 2^(p+1)
   if (s < (std::uint64_t{1} << (p - 1))) s = (std::uint64_t{1} << p) - s;
+  return s;
+}
+
+double square_near_grid(std::uint64_t r, int p, int e, bool other_root) {
+  const std::uint64_t s = near_grid_significand(r, p, other_root);
   __extension__ typedef unsigned __int128 u128;
   const u128 square = static_cast<u128>(s) * s;
   const auto a = static_cast<std::uint64_t>((square - r) >> (p + 1));  // exact
@@ -254,6 +260,119 @@ void squares_with_tiny_parts_sample(Rng& rng, std::size_t n, std::vector<HardCas
   }
 }
 
+// MPFR values wide enough for every exact product and difference below and
+// for the near-grid roots' square roots (300 bits against 53-bit operands),
+// in MPFR's widest exponent range.
+class WideValues {
+ public:
+  WideValues() : emin_(mpfr_get_emin()), emax_(mpfr_get_emax()) {
+    mpfr_set_emin(mpfr_get_emin_min());
+    mpfr_set_emax(mpfr_get_emax_max());
+    mpfr_inits2(300, a_, b_, c_, nullptr);
+  }
+  ~WideValues() {
+    mpfr_clears(a_, b_, c_, nullptr);
+    mpfr_set_emin(emin_);
+    mpfr_set_emax(emax_);
+  }
+  WideValues(const WideValues&) = delete;
+  WideValues& operator=(const WideValues&) = delete;
+
+  // u^2 - v^2 and 2uv, when both are binary64 numbers (normal or zero).
+  bool exact_square(double u, double v, double& x, double& y) {
+    mpfr_set_d(a_, u, MPFR_RNDN);  // exact, and so is every step
+    mpfr_set_d(b_, v, MPFR_RNDN);
+    mpfr_mul(c_, a_, b_, MPFR_RNDN);
+    mpfr_mul_2ui(c_, c_, 1, MPFR_RNDN);
+    if (!fits(c_, y)) return false;
+    mpfr_sqr(a_, a_, MPFR_RNDN);
+    mpfr_sqr(b_, b_, MPFR_RNDN);
+    mpfr_sub(c_, a_, b_, MPFR_RNDN);
+    return fits(c_, x);
+  }
+
+  // For a > 0 and the grid point g = s 2^e > sqrt(a) (s below 2^64): the y
+  // whose root of a + iy has real part g exactly, y = 2g sqrt(g^2 - a),
+  // rounded toward zero (the part then lies just below g, as it grows with
+  // |y|) or away from it (just above). 0 when y is not a normal binary64
+  // number.
+  double tuned_tiny_part(double a, std::uint64_t s, int e, bool below) {
+    static_assert(sizeof(unsigned long) == 8, "64-bit significands");
+    mpfr_set_d(a_, a, MPFR_RNDN);
+    mpfr_set_ui(b_, s, MPFR_RNDN);
+    mpfr_mul_2si(b_, b_, e, MPFR_RNDN);
+    mpfr_sqr(c_, b_, MPFR_RNDN);
+    mpfr_sub(c_, c_, a_, MPFR_RNDN);
+    mpfr_sqrt(c_, c_, MPFR_RNDN);
+    mpfr_mul(c_, c_, b_, MPFR_RNDN);
+    mpfr_mul_2ui(c_, c_, 1, MPFR_RNDN);
+    const double y = mpfr_get_d(c_, below ? MPFR_RNDZ : MPFR_RNDA);
+    return std::isnormal(y) ? y : 0.0;
+  }
+
+ private:
+  // v as a normal binary64 number or zero, exactly.
+  static bool fits(const mpfr_t v, double& d) {
+    d = mpfr_get_d(v, MPFR_RNDN);
+    return mpfr_cmp_d(v, d) == 0 && (d == 0 || std::isnormal(d));
+  }
+
+  mpfr_exp_t emin_, emax_;
+  mpfr_t a_, b_, c_;
+};
+
+// Roots u + iv known exactly: significands of 1 to 30 bits, exponents apart
+// by up to 12, kept when x = u^2 - v^2 and y = 2uv are binary64 numbers (a
+// difference may cancel the squares' low bits). The parts lie within
+// 2^+-56, where the binary64 paths need no scaling and the kernels'
+// values, off the exact root by rounding errors alone, sit a tiny amount to
+// either side of a grid point: a rounding test that measures that distance
+// wrongly calls an exact root inexact.
+void exact_roots(Rng& rng, std::size_t n, std::vector<HardCase>& out) {
+  WideValues wide;
+  const auto draw = [&rng](int exponent) {
+    const int bits = 1 + static_cast<int>(rng() % 30);
+    const std::uint64_t significand = (rng() >> (64 - bits)) | 1 | (std::uint64_t{1} << (bits - 1));
+    return std::ldexp(static_cast<double>(significand), exponent - bits + 1);
+  };
+  std::size_t found = 0;
+  for (std::size_t tries = 0; found < n && tries < 200 * n; ++tries) {
+    const int exponent = -56 + static_cast<int>(rng() % 112);
+    const int apart = static_cast<int>(rng() % 13);
+    const double u = draw(exponent);
+    const double v = draw(exponent - apart);
+    const std::uint64_t choice = rng();
+    double x, y;
+    // Either part the larger: z in every quadrant.
+    if (!wide.exact_square(choice & 1 ? v : u, choice & 1 ? u : v, x, y) || x == 0) continue;
+    out.push_back({x, with_sign(y, choice & 2), "exact-root"});
+    ++found;
+  }
+}
+
+// An exact square plus a tuned tiny part: a from square_near_grid, whose
+// root lies below a binary64 number or midpoint g by about r 2^-106
+// relative, then y putting the root of a + iy a tiny amount (2^-52 of the
+// distance from sqrt(a) to g, from y's rounding) below or above g; x = -a
+// moves that part to the imaginary side. Neither sqrt(a) nor y is near the
+// grid by itself, only the combination is, and the kernels' values may fall
+// on either side of g.
+void tuned_near_grid_roots(Rng& rng, std::size_t n, std::vector<HardCase>& out) {
+  WideValues wide;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint64_t r = 1 + 8 * (rng() % 64);
+    const bool midpoint = rng() & 1;
+    const int p = midpoint ? 54 : 53;
+    const int e = -103 + static_cast<int>(rng() % 100);  // a within 2^+-100, no scaling
+    const bool other_root = rng() & 1;
+    const double a = square_near_grid(r, p, e, other_root);
+    const bool below = rng() & 1, x_negative = rng() & 1, y_negative = rng() & 1;
+    const double y = wide.tuned_tiny_part(a, near_grid_significand(r, p, other_root), e, below);
+    if (y == 0) continue;
+    out.push_back({with_sign(a, x_negative), with_sign(y, y_negative), "near-grid-tuned"});
+  }
+}
+
 }  // namespace
 
 std::vector<HardCase> squares_with_tiny_parts() {
@@ -280,6 +399,8 @@ std::vector<HardCase> hard_cases(std::uint64_t seed, std::size_t per_kind) {
   near_boundary_search(rng, per_kind, out);
   axes(rng, per_kind, out);
   squares_with_tiny_parts_sample(rng, per_kind, out);
+  exact_roots(rng, per_kind, out);
+  tuned_near_grid_roots(rng, per_kind, out);
   return out;
 }
 
