@@ -149,7 +149,7 @@ inline double product_error(double a, double b, double p) {
 // c - fl(a*b) is exact): by FMA where the target has it, else from the
 // product's exact error, which gives the same single rounding.
 inline double binary64_residual(double c, double a, double b) {
-#if defined(__FP_FAST_FMA)
+#if RAVO_HAS_FMA
   return __builtin_fma(-a, b, c);
 #else
   const double p = a * b;
@@ -188,7 +188,7 @@ struct Lanes<double> {
 #endif
   static double root(double v) { return __builtin_sqrt(v); }
   static double residual(double c, double a, double b) { return binary64_residual(c, a, b); }
-#if defined(__FP_FAST_FMA)
+#if RAVO_HAS_FMA
   static double plus_half(double c, double a) { return __builtin_fma(a, 0.5, c); }
 #else
   static double plus_half(double c, double a) { return c + 0.5 * a; }

@@ -80,7 +80,7 @@ template <bool kSseInMode, typename Rounding>
 inline Parts cr_axis_root(double x, double y, Rounding rounding) {
   if (!is_common_axis(x, y)) [[unlikely]] return cr_axis_root_rare<kSseInMode>(x, y, rounding);
   const auto [o, s] = common_axis_root(x, y);
-#if defined(__FP_FAST_FMA)
+#if RAVO_HAS_FMA
   const RootPosition position = root_position_by_fma(s, o);
 #else
   const RootPosition position = root_position(s, o);

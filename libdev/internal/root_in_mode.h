@@ -55,7 +55,7 @@ inline RootPosition root_position(RootResidual r) {
 
 inline RootPosition root_position(double s, double o) { return root_position(root_residual(s, o)); }
 
-#if defined(__FP_FAST_FMA)
+#if RAVO_HAS_FMA
 // The same from the residual r = o - s^2 = -D 4^k by one FMA, for
 // o >= 2^-916, with the ulp 2^k of sqrt(o)'s binade read from o's exponent
 // (off the root's chain). r keeps D's sign, and its comparisons with

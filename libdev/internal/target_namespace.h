@@ -22,6 +22,15 @@
 #define RAVO_TARGET_NAMESPACE baseline
 #endif
 
+// Whether the source is built with a fused multiply-add instruction, which
+// the kernels use for their residuals. GCC announces it by __FP_FAST_FMA;
+// Clang 14 does for no target, so the instruction-set macros decide.
+#if defined(__FMA__) || defined(__ARM_FEATURE_FMA)
+#define RAVO_HAS_FMA 1
+#else
+#define RAVO_HAS_FMA 0
+#endif
+
 #define RAVO_INTERNAL_BEGIN      \
   namespace ravo::internal {     \
   inline namespace RAVO_TARGET_NAMESPACE {

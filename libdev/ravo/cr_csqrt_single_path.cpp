@@ -3,13 +3,14 @@
 // place of cr_csqrt_dispatch.cpp; the entry is a direct jump.
 #include "../internal/build_guard.h"
 #include "../internal/cr_csqrt_paths.h"
+#include "../internal/target_namespace.h"
 #include "ravo_libm.h"
 
 extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) { return ravo::internal::cr_csqrt_binary64(z); }
 
 // With FMA when the compiler targets it (aarch64 always).
 extern "C" const char* cr_csqrt_implementation(void) {
-#if defined(__FP_FAST_FMA)
+#if RAVO_HAS_FMA
   return "binary64-fma";
 #else
   return "binary64";
