@@ -174,8 +174,9 @@ int main(int argc, char** argv) {
   };
   std::printf("\nns per element; cr_csqrt_batch on %s, cr_csqrt_scalar on %s\n\n", cr_csqrt_batch_implementation(),
               cr_csqrt_implementation());
-  std::printf("| class | n | batch | system loop | scalar loop | floor | batch/system | batch/floor | scalar/system |\n"
-              "|---|---|---|---|---|---|---|---|---|\n");
+  std::printf(
+      "| class | n | batch | system loop | scalar loop | floor | batch/system | batch/floor | scalar/system |\n"
+      "|---|---|---|---|---|---|---|---|---|\n");
   for (std::size_t n : sizes)
     for (const char* c : classes) {
       const std::string key = std::string(c) + "/" + std::to_string(n);

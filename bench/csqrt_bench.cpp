@@ -165,14 +165,14 @@ int main(int argc, char** argv) {
   for (const auto& c : classes) inputs[c] = make_inputs(c);
   using Bench = void (*)(benchmark::State&, const std::vector<cplx>&);
   const std::pair<const char*, Bench> impls[][2] = {
-      {{"ravo", throughput<csqrt_scalar>}, {"ravo", latency<csqrt_scalar>}},
-      {{"cr", throughput<cr_csqrt_scalar>}, {"cr", latency<cr_csqrt_scalar>}},
-      {{"system", throughput<system_csqrt>}, {"system", latency<system_csqrt>}},
-      {{"std", throughput<std_sqrt>}, {"std", latency<std_sqrt>}},
+    {{"ravo", throughput<csqrt_scalar>}, {"ravo", latency<csqrt_scalar>}},
+    {{"cr", throughput<cr_csqrt_scalar>}, {"cr", latency<cr_csqrt_scalar>}},
+    {{"system", throughput<system_csqrt>}, {"system", latency<system_csqrt>}},
+    {{"std", throughput<std_sqrt>}, {"std", latency<std_sqrt>}},
 #if defined(__x86_64__)
-      {{"inline", throughput<inline_formula>}, {"inline", latency<inline_formula>}},
+    {{"inline", throughput<inline_formula>}, {"inline", latency<inline_formula>}},
 #endif
-      {{"empty", throughput<empty_call>}, {"empty", latency<empty_call>}},
+    {{"empty", throughput<empty_call>}, {"empty", latency<empty_call>}},
   };
   for (int kind = 0; kind < 2; ++kind)
     for (const auto& c : classes)
@@ -189,8 +189,9 @@ int main(int argc, char** argv) {
   // The table of docs/speed.md, as Markdown rows.
   std::printf("\nns per call, and ratios in this run (lower is faster); cr_csqrt_scalar runs %s\n\n",
               cr_csqrt_implementation());
-  std::printf("| kind | class | ravo ns | cr ns | system ns | std ns | inline ns | empty ns | ravo/system | cr/system "
-              "| cr/ravo |\n|---|---|---|---|---|---|---|---|---|---|---|\n");
+  std::printf(
+      "| kind | class | ravo ns | cr ns | system ns | std ns | inline ns | empty ns | ravo/system | cr/system "
+      "| cr/ravo |\n|---|---|---|---|---|---|---|---|---|---|---|\n");
   for (const char* kind : {"throughput", "latency"})
     for (const auto& c : classes) {
       const auto ns = [&](const char* impl) {

@@ -55,8 +55,8 @@ bool same(const Batch& got, const Batch& want, const cplx* in, std::size_t n, in
     return false;
   }
   if (got.flags == want.flags) return true;
-  ADD_FAILURE() << what << " " << mode_name(mode) << " length " << n << ": flags " << flag_names(got.flags)
-                << ", want " << flag_names(want.flags);
+  ADD_FAILURE() << what << " " << mode_name(mode) << " length " << n << ": flags " << flag_names(got.flags) << ", want "
+                << flag_names(want.flags);
   return false;
 }
 
@@ -110,8 +110,13 @@ TEST(CrCsqrtBatch, SpecialGridAsScalar) {
 // a rounding boundary) at every position of every length up to 70 among
 // ordinary ones: every tail and every lane of every vector width.
 TEST(CrCsqrtBatch, OneOddElementAtEveryPositionOfEveryLength) {
-  const cplx odd[] = {{3, 4}, {-0.0, -2}, {INFINITY, NAN}, {from_bits(0x7FF4000000000ABC), 1},
-                      {4, 0x1p-1070}, {0x1p600, 0x1p-600}, {0x1.66d1381f32395p+4, 0x1.2f145dfe77f4p-1019}};
+  const cplx odd[] = {{3, 4},
+                      {-0.0, -2},
+                      {INFINITY, NAN},
+                      {from_bits(0x7FF4000000000ABC), 1},
+                      {4, 0x1p-1070},
+                      {0x1p600, 0x1p-600},
+                      {0x1.66d1381f32395p+4, 0x1.2f145dfe77f4p-1019}};
   const cplx ordinary{1.5, -2.25};
   for (const cplx& e : odd)
     for (std::size_t n = 0; n <= 70; ++n)
@@ -120,8 +125,8 @@ TEST(CrCsqrtBatch, OneOddElementAtEveryPositionOfEveryLength) {
         if (n > 0) args[at] = e;
         std::vector<cplx> out(n);
         for (int mode : kRoundingModes)
-          if (!same(run_batch(args.data(), out.data(), n, mode), run_scalar(args.data(), n, mode), args.data(), n,
-                    mode, "one odd element"))
+          if (!same(run_batch(args.data(), out.data(), n, mode), run_scalar(args.data(), n, mode), args.data(), n, mode,
+                    "one odd element"))
             return;
       }
 }
@@ -153,8 +158,8 @@ TEST(CrCsqrtBatch, InPlaceAndOffsetByOneDouble) {
   const std::size_t n = args.size();
   const Batch want = run_scalar(args.data(), n, FE_UPWARD);
   std::vector<cplx> in_place = args;
-  EXPECT_TRUE(same(run_batch(in_place.data(), in_place.data(), n, FE_UPWARD), want, args.data(), n, FE_UPWARD,
-                   "in place"));
+  EXPECT_TRUE(
+      same(run_batch(in_place.data(), in_place.data(), n, FE_UPWARD), want, args.data(), n, FE_UPWARD, "in place"));
   std::vector<double> raw(2 * n + 1);
   std::memcpy(raw.data() + 1, args.data(), n * sizeof(cplx));
   auto* shifted = reinterpret_cast<cplx*>(raw.data() + 1);

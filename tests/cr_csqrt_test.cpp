@@ -222,17 +222,15 @@ TEST(CrCsqrt, KernelErrorsNearTheBound) {
 // once with each narrower path forced, which must then be the one that runs
 // (as the library's own CPU checks call for: a CPU without FMA never gets
 // the path built for it).
-TEST(CrCsqrt, ImplementationChosenByTheCpuOrForced) {
-  EXPECT_EQ(cr_csqrt_implementation(), expected_cr_csqrt_path());
-}
+TEST(CrCsqrt, ImplementationChosenByTheCpuOrForced) { EXPECT_EQ(cr_csqrt_implementation(), expected_cr_csqrt_path()); }
 #endif
 
 // Infinite and NaN parts: csqrt_scalar's results and flags, NaN payloads
 // included (its own table pins those down).
 TEST(CrCsqrt, SpecialArgumentsAsCsqrtScalar) {
-  const std::uint64_t grid[] = {0x0000000000000000, 0x0000000000000001, 0x3FF0000000000000, 0x7FEFFFFFFFFFFFFF,
-                                0x7FF0000000000000, 0x7FF8000000000000, 0x7FF8000000000123, 0x7FF0000000000001,
-                                0x7FF4000000000ABC};
+  const std::uint64_t grid[] = {0x0000000000000000, 0x0000000000000001, 0x3FF0000000000000,
+                                0x7FEFFFFFFFFFFFFF, 0x7FF0000000000000, 0x7FF8000000000000,
+                                0x7FF8000000000123, 0x7FF0000000000001, 0x7FF4000000000ABC};
   for (std::uint64_t a : grid)
     for (std::uint64_t b : grid)
       for (std::uint64_t signs = 0; signs < 4; ++signs) {

@@ -88,17 +88,37 @@ const struct {
   double x, y;
 } kArguments[] = {
     // Specials whose sign decides the result: y subnormal (DAZ).
-    {-kInf, -kSubnormal}, {kInf, -kSubnormal}, {-kInf, 3 * kSubnormal}, {kInf, 2},
+    {-kInf, -kSubnormal},
+    {kInf, -kSubnormal},
+    {-kInf, 3 * kSubnormal},
+    {kInf, 2},
     // NaN rows: invalid for a signalling operand.
-    {kQuietNaN, 1}, {1, kSignallingNaN}, {kSignallingNaN, 2}, {-kInf, kQuietNaN}, {kInf, kSignallingNaN},
+    {kQuietNaN, 1},
+    {1, kSignallingNaN},
+    {kSignallingNaN, 2},
+    {-kInf, kQuietNaN},
+    {kInf, kSignallingNaN},
     {kSignallingNaN, -kInf},
     // Real axis (one rounding), imaginary axis (rounded twice in csqrt_scalar).
-    {4, 0}, {-4, -0.0}, {2, -0.0}, {-2, 0}, {-3, -0.0}, {DBL_MAX, 0}, {-DBL_MAX, -0.0}, {0, 8}, {-0.0, -2},
-    {0, 3}, {0, -DBL_MAX}, {-0.0, 0}, {0x1p-1022, -0.0}, {0, 0x1p-1022},
+    {4, 0},
+    {-4, -0.0},
+    {2, -0.0},
+    {-2, 0},
+    {-3, -0.0},
+    {DBL_MAX, 0},
+    {-DBL_MAX, -0.0},
+    {0, 8},
+    {-0.0, -2},
+    {0, 3},
+    {0, -DBL_MAX},
+    {-0.0, 0},
+    {0x1p-1022, -0.0},
+    {0, 0x1p-1022},
     // sqrt(1 + 2^-52) lies just below the midpoint under 1 + 2^-52 (x = S(S-1)
     // for S = 2^52 + 1): an SSE root rounded upward is one step too high for
     // the x87 mode's nearest.
-    {1 + 0x1p-52, 0}, {-1 - 0x1p-52, -0.0},
+    {1 + 0x1p-52, 0},
+    {-1 - 0x1p-52, -0.0},
     // A root just below s = S 2^k with S^2 - A = 1 (o = A 4^k, 2k = -1044):
     // the residual o - s^2 = -2^-1044 is subnormal, which FTZ would flush.
     {-0x1.0000000000002p-940, -0.0},
@@ -107,15 +127,36 @@ const struct {
     // computes it.
     {-0x1.0000000000002p-926, 0},
     // Axes with a subnormal part.
-    {kSubnormal, -0.0}, {-kSubnormal, 0}, {3 * kSubnormal, 0}, {-5 * kSubnormal, -0.0},
-    {0, kSubnormal}, {-0.0, -3 * kSubnormal}, {0, 0x1.8p-1023}, {-0.0, -0x1p-1023},
+    {kSubnormal, -0.0},
+    {-kSubnormal, 0},
+    {3 * kSubnormal, 0},
+    {-5 * kSubnormal, -0.0},
+    {0, kSubnormal},
+    {-0.0, -3 * kSubnormal},
+    {0, 0x1.8p-1023},
+    {-0.0, -0x1p-1023},
     // Subnormal results and operands in the kernel; tininess boundaries.
-    {4, 0x1p-1060}, {-4, 0x1p-1070}, {-4, -kSubnormal}, {-4, -0x1p-1073}, {kSubnormal, kSubnormal},
-    {-kSubnormal, 3e-320}, {4, 0x1p-1020}, {4, 0x1.8p-1021}, {0x1p-1073, 1},
+    {4, 0x1p-1060},
+    {-4, 0x1p-1070},
+    {-4, -kSubnormal},
+    {-4, -0x1p-1073},
+    {kSubnormal, kSubnormal},
+    {-kSubnormal, 3e-320},
+    {4, 0x1p-1020},
+    {4, 0x1.8p-1021},
+    {0x1p-1073, 1},
     // General: exact roots, double rounding, the slow path's exact decision.
-    {1, 1}, {3, 4}, {-3, 4}, {-3, -5}, {2, -3}, {0.1, -0.7}, {-DBL_MAX, DBL_MAX},
-    {DBL_MAX, from_bits(0x399FB671ABF55062)}, {0, from_bits(0x400119826714c7c7)},
-    {1 + 0x1p-25, 0x1p-25 + 0x1p-51}, {4, 0x1p-1000},
+    {1, 1},
+    {3, 4},
+    {-3, 4},
+    {-3, -5},
+    {2, -3},
+    {0.1, -0.7},
+    {-DBL_MAX, DBL_MAX},
+    {DBL_MAX, from_bits(0x399FB671ABF55062)},
+    {0, from_bits(0x400119826714c7c7)},
+    {1 + 0x1p-25, 0x1p-25 + 0x1p-51},
+    {4, 0x1p-1000},
 };
 
 // What the SIGFPE handler saw.
@@ -179,7 +220,8 @@ bool in_library(std::uintptr_t address) {
 }
 
 void check_every_environment(CFunction f, Outcome (*in_default)(double, double, int)) {
-  struct sigaction action {}, previous{};
+  struct sigaction action {
+  }, previous{};
   action.sa_sigaction = on_sigfpe;
   action.sa_flags = SA_SIGINFO;
   sigemptyset(&action.sa_mask);
@@ -229,9 +271,7 @@ ravo_c_complex batch_of_eight(ravo_c_complex z) {
   return out[0];
 }
 
-TEST(Environment, CrCsqrtBatchAsInTheDefaultEnvironment) {
-  check_every_environment(batch_of_eight, run_cr_csqrt);
-}
+TEST(Environment, CrCsqrtBatchAsInTheDefaultEnvironment) { check_every_environment(batch_of_eight, run_cr_csqrt); }
 
 }  // namespace
 }  // namespace ravo_test

@@ -2,6 +2,8 @@
 // (0.5 for correct rounding to nearest, 1 in the directed modes): the error
 // measured toward zero is below an edge the exact error is below, and the
 // plane CSV carries each cell's maxima bit for bit.
+#include "error_plane.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -11,7 +13,6 @@
 #include <string>
 
 #include "csqrt_oracle.h"
-#include "error_plane.h"
 
 namespace ravo_accuracy {
 namespace {
@@ -30,11 +31,11 @@ TEST(ErrorPlane, ErrorTowardZeroStaysBelowOneUlp) {
 
 TEST(ErrorPlane, MaximaReadBackToTheSameDouble) {
   const double kMaxima[] = {
-      0.4999996,                   // six decimals made it 0.500000
-      std::nextafter(0.5, 0.0),    // the largest error below 0.5
+      0.4999996,                 // six decimals made it 0.500000
+      std::nextafter(0.5, 0.0),  // the largest error below 0.5
       0.5,
-      0.50049999,                  // below the 0.5005 edge
-      std::nextafter(1.0, 0.0),    // a directed mode's largest correct error
+      0.50049999,                // below the 0.5005 edge
+      std::nextafter(1.0, 0.0),  // a directed mode's largest correct error
       1.0019999,
       0.0,
       3.0e-7,

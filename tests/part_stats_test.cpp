@@ -2,12 +2,12 @@
 // ties to the lowest index, whatever the order of adding and merging; an
 // error of exactly one ulp counts as one ulp off; a part counts as correctly
 // rounded only when its bits equal the wanted ones; and the --check bounds.
+#include "part_stats.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
-
-#include "part_stats.h"
 
 namespace ravo_accuracy {
 namespace {
@@ -51,8 +51,7 @@ TEST(PartStats, WorstCaseAndCountsInAnyOrder) {
         EXPECT_EQ(first.correctly_rounded, row.expect.correctly_rounded);
         EXPECT_EQ(first.one_ulp_or_more, row.expect.one_ulp_or_more);
       }
-    } while (std::next_permutation(order.begin(), order.end(),
-                                   [](auto& a, auto& b) { return a.index < b.index; }));
+    } while (std::next_permutation(order.begin(), order.end(), [](auto& a, auto& b) { return a.index < b.index; }));
   }
 }
 
@@ -73,10 +72,8 @@ TEST(PartStats, CheckBounds) {
     std::uint64_t one_ulp_off, pairs;
     bool ok;
   } rows[] = {
-      {"at every bound", 0.501, 0.501, 0, 999, true},
-      {"re above", 0.5011, 0.5, 0, 1000, false},
-      {"im above", 0.5, 0.5011, 0, 1000, false},
-      {"one part one ulp off", 0.5, 0.5, 1, 1000, false},
+      {"at every bound", 0.501, 0.501, 0, 999, true}, {"re above", 0.5011, 0.5, 0, 1000, false},
+      {"im above", 0.5, 0.5011, 0, 1000, false},      {"one part one ulp off", 0.5, 0.5, 1, 1000, false},
       {"too few pairs", 0.5, 0.5, 0, 998, false},
   };
   for (const auto& r : rows) {

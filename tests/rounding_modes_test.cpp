@@ -3,13 +3,12 @@
 // appear, underflow for every subnormal part, conj symmetry, and the error
 // against MPC's exact root.
 #include <gtest/gtest.h>
+#include <mpfr.h>
 
 #include <cfloat>
 #include <cmath>
 #include <random>
 #include <vector>
-
-#include <mpfr.h>
 
 #include "csqrt_oracle.h"
 #include "support/fp_case.h"

@@ -220,7 +220,8 @@ TEST(SpecialValues, ImaginaryAxisIsTheExtendedRootRoundedAgain) {
       const int flags = std::fetestexcept(FE_ALL_EXCEPT);
       std::fesetround(FE_TONEAREST);
       const std::uint64_t im = to_bits(root) | (to_bits(y) & NEG_ZERO);
-      ASSERT_EQ(run_csqrt(0.0, y, mode), (Outcome{to_bits(root), im, flags})) << std::hexfloat << y << " " << mode_name(mode);
+      ASSERT_EQ(run_csqrt(0.0, y, mode), (Outcome{to_bits(root), im, flags}))
+          << std::hexfloat << y << " " << mode_name(mode);
     }
   }
 }

@@ -14,6 +14,7 @@
 #     python3-wheel python3-build (pip install . and the wheel),
 #     python3-mypy (stubtest checks the stubs), debhelper dh-python
 #     dpkg-dev fakeroot lintian (the Debian packages), git
+#   CI: clang-format (the repository's .clang-format checked)
 # With --aarch64, also what cross-building for 64-bit Arm and running the
 # tests under emulation need (tools/cross/aarch64-check.sh):
 #   g++-aarch64-linux-gnu qemu-user, and the target's libraries from Debian's
@@ -24,7 +25,7 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkgconf libgtest-dev
           libbenchmark-dev libmpfr-dev libmpc-dev libcli11-dev binutils gappa python3-matplotlib man-db
           python3-dev python3-numpy python3-mpmath python3-hypothesis python3-pytest
           python3-venv python3-setuptools python3-wheel python3-build python3-mypy
-          debhelper dh-python dpkg-dev fakeroot lintian git)
+          debhelper dh-python dpkg-dev fakeroot lintian git clang-format)
 if [[ ${1:-} == --aarch64 ]]; then
   packages+=(g++-aarch64-linux-gnu qemu-user libgtest-dev:arm64 libmpfr-dev:arm64 libmpc-dev:arm64)
 fi

@@ -5,11 +5,10 @@
 #ifndef RAVO_ARGUMENT_CLASSES_H
 #define RAVO_ARGUMENT_CLASSES_H
 
-#include "target_namespace.h"
-
 #include <cstdint>
 
 #include "fp_bits.h"
+#include "target_namespace.h"
 
 RAVO_INTERNAL_BEGIN
 

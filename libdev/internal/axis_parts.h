@@ -10,13 +10,12 @@
 #ifndef RAVO_AXIS_PARTS_H
 #define RAVO_AXIS_PARTS_H
 
-#include "target_namespace.h"
-
 #include <cstdint>
 
 #include "complex_parts.h"
 #include "fp_bits.h"
 #include "scalar_primitives.h"
+#include "target_namespace.h"
 
 RAVO_INTERNAL_BEGIN
 

@@ -17,8 +17,6 @@
 #ifndef RAVO_BATCH_LANES_H
 #define RAVO_BATCH_LANES_H
 
-#include "target_namespace.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -26,6 +24,7 @@
 #include "binary64_kernel.h"
 #include "double_double_rounding.h"
 #include "part_placement.h"
+#include "target_namespace.h"
 
 #if defined(__AVX512F__) && defined(__FMA__)
 #include <immintrin.h>
@@ -45,7 +44,8 @@ RAVO_INTERNAL_BEGIN
 constexpr int kLanes = RAVO_BATCH_LANES;
 typedef double LaneDouble __attribute__((vector_size(8 * kLanes)));
 typedef std::int64_t LaneMask __attribute__((vector_size(8 * kLanes)));  // all ones or all zeros per lane
-typedef std::uint64_t LaneBits __attribute__((vector_size(8 * kLanes)));  // shifts are logical: AVX2 has no 64-bit arithmetic one
+typedef std::uint64_t LaneBits
+    __attribute__((vector_size(8 * kLanes)));  // shifts are logical: AVX2 has no 64-bit arithmetic one
 
 // The root, the fused residual c - a*b, c + a/2 fused, and the nearest
 // integer whatever the rounding mode (raising nothing): one instruction
@@ -66,7 +66,8 @@ struct Lanes<LaneDouble> {
     return (LaneDouble)_mm512_fmadd_pd((__m512d)a, _mm512_set1_pd(0.5), (__m512d)c);
   }
   static LaneDouble nearest_integer(LaneDouble v) {
-    return (LaneDouble)_mm512_mask_roundscale_pd((__m512d)v, 0xFF, (__m512d)v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+    return (LaneDouble)_mm512_mask_roundscale_pd((__m512d)v, 0xFF, (__m512d)v,
+                                                 _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
   }
 #elif RAVO_BATCH_LANES == 4
   static LaneDouble root(LaneDouble v) { return (LaneDouble)_mm256_sqrt_pd((__m256d)v); }
@@ -146,7 +147,8 @@ inline LanePair load_complex(const double* p) {
 }
 
 inline void store_complex(double* p, LanePair w) {
-  const LaneDouble a = __builtin_shufflevector(w.re, w.im, RAVO_LOW), b = __builtin_shufflevector(w.re, w.im, RAVO_HIGH);
+  const LaneDouble a = __builtin_shufflevector(w.re, w.im, RAVO_LOW),
+                   b = __builtin_shufflevector(w.re, w.im, RAVO_HIGH);
   std::memcpy(p, &a, sizeof a);
   std::memcpy(p + kLanes, &b, sizeof b);
 }
@@ -192,8 +194,11 @@ inline LaneOperands scaled_operands(LaneMask x_bits, LaneMask y_bits) {
     return (LaneDouble)(kept & (LaneMask)((LaneBits)(bits & kMagnitude) - ((LaneBits)k << 53)));
   };
   const LaneDouble one = LaneDouble{} + 1.0;
-  return {select(taken, scaled(x_bits, ex), one), select(taken, scaled(y_bits, ey), one),
-          select(taken, (LaneDouble)((y_bits & kFraction) | (std::int64_t{1023} << 52)), one), k, ey - 1023 - k,
+  return {select(taken, scaled(x_bits, ex), one),
+          select(taken, scaled(y_bits, ey), one),
+          select(taken, (LaneDouble)((y_bits & kFraction) | (std::int64_t{1023} << 52)), one),
+          k,
+          ey - 1023 - k,
           taken};
 }
 
@@ -235,7 +240,8 @@ __attribute__((always_inline)) inline unsigned root_lanes(const double* x, doubl
   const LaneMask ax = (LaneMask)z.re & kMagnitude, ay = (LaneMask)z.im & kMagnitude;
   const LaneMask unscaled = (ax >= kLow) & (ax < kHigh) & (ay >= kLow) & (ay < kHigh);
   if (lane_bits(unscaled) == (1u << kLanes) - 1)
-    return finish_lanes<false>(z, LaneOperands{(LaneDouble)ax, (LaneDouble)ay, (LaneDouble)ay, LaneMask{}, LaneMask{}, ~LaneMask{}}, y);
+    return finish_lanes<false>(
+        z, LaneOperands{(LaneDouble)ax, (LaneDouble)ay, (LaneDouble)ay, LaneMask{}, LaneMask{}, ~LaneMask{}}, y);
   return finish_lanes<true>(z, scaled_operands((LaneMask)z.re, (LaneMask)z.im), y);
 }
 

@@ -71,9 +71,9 @@
 #ifndef RAVO_BINARY64_KERNEL_H
 #define RAVO_BINARY64_KERNEL_H
 
-#include "target_namespace.h"
-
 #include <cstdint>
+
+#include "target_namespace.h"
 #if defined(__SSE4_1__) && defined(__clang__)
 #include <immintrin.h>
 #endif

@@ -9,11 +9,10 @@
 #ifndef RAVO_BINARY64_STATUS_H
 #define RAVO_BINARY64_STATUS_H
 
-#include "target_namespace.h"
-
 #include <cstdint>
 
 #include "fp_bits.h"
+#include "target_namespace.h"
 #if defined(__x86_64__)
 #include "x87_status.h"
 #endif
@@ -37,7 +36,7 @@ inline RoundingMode sse_rounding(std::uint64_t mxcsr) { return (mxcsr & kSseRoun
 // word; the library's mode, the one fegetround reports). One comparison.
 inline bool sse_is_standard(std::uint64_t status, std::uint16_t cw) {
   const std::uint64_t wanted = kSseMasks | std::uint64_t{static_cast<std::uint16_t>(cw & kRoundingControl)}
-                                                << kSseRoundingShift;
+                                               << kSseRoundingShift;
   return (status & (kSseMasks | kSseRounding)) == wanted;
 }
 

@@ -3,9 +3,8 @@
 #ifndef RAVO_COMPLEX_PARTS_H
 #define RAVO_COMPLEX_PARTS_H
 
-#include "target_namespace.h"
-
 #include "../ravo/ravo_libm.h"
+#include "target_namespace.h"
 
 namespace ravo::internal {
 

@@ -9,8 +9,6 @@
 #ifndef RAVO_CR_AXIS_H
 #define RAVO_CR_AXIS_H
 
-#include "target_namespace.h"
-
 #include "axis_parts.h"
 #include "complex_parts.h"
 #include "fp_bits.h"
@@ -18,6 +16,7 @@
 #include "root_in_mode.h"
 #include "scalar_primitives.h"
 #include "subnormal_operand.h"
+#include "target_namespace.h"
 
 RAVO_INTERNAL_BEGIN
 
@@ -78,7 +77,8 @@ template <bool kSseInMode, typename Rounding>
 // placed by masks (axis_parts.h), as cr_axis_root_rare below lays them out.
 template <bool kSseInMode, typename Rounding>
 inline Parts cr_axis_root(double x, double y, Rounding rounding) {
-  if (!is_common_axis(x, y)) [[unlikely]] return cr_axis_root_rare<kSseInMode>(x, y, rounding);
+  if (!is_common_axis(x, y)) [[unlikely]]
+    return cr_axis_root_rare<kSseInMode>(x, y, rounding);
   const auto [o, s] = common_axis_root(x, y);
 #if RAVO_HAS_FMA
   const RootPosition position = root_position_by_fma(s, o);

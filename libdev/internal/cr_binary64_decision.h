@@ -3,13 +3,12 @@
 #ifndef RAVO_CR_BINARY64_DECISION_H
 #define RAVO_CR_BINARY64_DECISION_H
 
-#include "target_namespace.h"
-
 #include <cstdint>
 
 #include "binary64_kernel.h"
-#include "double_double_rounding.h"
 #include "complex_parts.h"
+#include "double_double_rounding.h"
+#include "target_namespace.h"
 
 namespace ravo::internal {
 

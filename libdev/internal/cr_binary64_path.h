@@ -6,17 +6,16 @@
 #ifndef RAVO_CR_BINARY64_PATH_H
 #define RAVO_CR_BINARY64_PATH_H
 
-#include "target_namespace.h"
-
 #include <cstdint>
 
 #include "binary64_kernel.h"
-#include "double_double_rounding.h"
-#include "part_placement.h"
 #include "binary64_status.h"
 #include "complex_parts.h"
 #include "cr_axis.h"
 #include "cr_binary64_decision.h"
+#include "double_double_rounding.h"
+#include "part_placement.h"
+#include "target_namespace.h"
 
 RAVO_INTERNAL_BEGIN
 

@@ -4,13 +4,12 @@
 #ifndef RAVO_CSQRT_SPECIAL_H
 #define RAVO_CSQRT_SPECIAL_H
 
-#include "target_namespace.h"
-
 #include <cstdint>
 
 #include "complex_parts.h"
 #include "fp_bits.h"
 #include "libm_internal.h"
+#include "target_namespace.h"
 
 RAVO_INTERNAL_BEGIN
 

@@ -17,12 +17,11 @@
 #ifndef RAVO_DOUBLE_DOUBLE_ROUNDING_H
 #define RAVO_DOUBLE_DOUBLE_ROUNDING_H
 
-#include "target_namespace.h"
-
 #include <cstdint>
 
 #include "binary64_kernel.h"
 #include "fp_bits.h"
+#include "target_namespace.h"
 
 RAVO_INTERNAL_BEGIN
 

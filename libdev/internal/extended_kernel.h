@@ -12,9 +12,8 @@
 #ifndef RAVO_EXTENDED_KERNEL_H
 #define RAVO_EXTENDED_KERNEL_H
 
-#include "target_namespace.h"
-
 #include "scalar_primitives.h"
+#include "target_namespace.h"
 
 RAVO_INTERNAL_BEGIN
 

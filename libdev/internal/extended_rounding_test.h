@@ -28,13 +28,12 @@
 #ifndef RAVO_EXTENDED_ROUNDING_TEST_H
 #define RAVO_EXTENDED_ROUNDING_TEST_H
 
-#include "target_namespace.h"
-
 #include <cstdint>
 
 #include "extended_kernel.h"
 #include "fp_bits.h"
 #include "part_placement.h"
+#include "target_namespace.h"
 #include "x87_status.h"
 
 RAVO_INTERNAL_BEGIN

@@ -7,12 +7,12 @@
 #ifndef RAVO_FIRST_CALL_CHOICE_H
 #define RAVO_FIRST_CALL_CHOICE_H
 
-#include "target_namespace.h"
-
 #include <atomic>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+
+#include "target_namespace.h"
 
 #if defined(__x86_64__)
 #include "cpu_features.h"
@@ -24,7 +24,8 @@ RAVO_INTERNAL_BEGIN
 template <typename Option, std::size_t N>
 class FirstCallChoice {
  public:
-  constexpr FirstCallChoice(const Option (&options)[N], const char* variable) : options_(options), variable_(variable) {}
+  constexpr FirstCallChoice(const Option (&options)[N], const char* variable)
+      : options_(options), variable_(variable) {}
 
   // Relaxed: racing first calls store the same option, each a whole answer.
   const Option& get() {

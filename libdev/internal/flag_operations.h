@@ -4,12 +4,11 @@
 #ifndef RAVO_FLAG_OPERATIONS_H
 #define RAVO_FLAG_OPERATIONS_H
 
-#include "target_namespace.h"
-
 #include <algorithm>
 #include <cstdint>
 
 #include "libm_internal.h"
+#include "target_namespace.h"
 
 RAVO_INTERNAL_BEGIN
 

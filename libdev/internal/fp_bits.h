@@ -8,11 +8,11 @@
 #ifndef RAVO_FP_BITS_H
 #define RAVO_FP_BITS_H
 
-#include "target_namespace.h"
-
 #include <bit>
 #include <cstdint>
 #include <cstring>
+
+#include "target_namespace.h"
 
 RAVO_INTERNAL_BEGIN
 
@@ -34,7 +34,9 @@ inline std::uint64_t select_bits(bool cond, std::uint64_t a, std::uint64_t b) {
   const std::uint64_t mask = 0 - static_cast<std::uint64_t>(cond);
   return (a & mask) | (b & ~mask);
 }
-inline double select_bits(bool cond, double a, double b) { return from_bits(select_bits(cond, bits_of(a), bits_of(b))); }
+inline double select_bits(bool cond, double a, double b) {
+  return from_bits(select_bits(cond, bits_of(a), bits_of(b)));
+}
 
 // The high word (sign, exponent, top 20 fraction bits) and the low word
 // (bottom 32 fraction bits).

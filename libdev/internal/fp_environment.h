@@ -21,13 +21,12 @@
 #ifndef RAVO_FP_ENVIRONMENT_H
 #define RAVO_FP_ENVIRONMENT_H
 
-#include "target_namespace.h"
-
 #include <cstdint>
 
 #include "binary64_status.h"
 #include "complex_parts.h"
 #include "fp_bits.h"
+#include "target_namespace.h"
 #include "x87_status.h"
 
 RAVO_INTERNAL_BEGIN

@@ -7,12 +7,11 @@
 #ifndef RAVO_LIBM_INTERNAL_H
 #define RAVO_LIBM_INTERNAL_H
 
-#include "target_namespace.h"
-
 #include <bit>
 #include <cstdint>
 
 #include "fp_bits.h"
+#include "target_namespace.h"
 
 RAVO_INTERNAL_BEGIN
 

@@ -9,12 +9,11 @@
 #ifndef RAVO_PART_PLACEMENT_H
 #define RAVO_PART_PLACEMENT_H
 
-#include "target_namespace.h"
-
 #include <cstdint>
 
 #include "complex_parts.h"
 #include "fp_bits.h"
+#include "target_namespace.h"
 
 namespace ravo::internal {
 template <typename V>

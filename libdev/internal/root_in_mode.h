@@ -17,11 +17,10 @@
 #ifndef RAVO_ROOT_IN_MODE_H
 #define RAVO_ROOT_IN_MODE_H
 
-#include "target_namespace.h"
-
 #include <cstdint>
 
 #include "fp_bits.h"
+#include "target_namespace.h"
 
 RAVO_INTERNAL_BEGIN
 
@@ -50,7 +49,7 @@ inline RootResidual root_residual(double s, double o) {
 }
 
 inline RootPosition root_position(RootResidual r) {
-  return {r.d < 0, r.d > 0, 4 * r.d + r.four_s + 1 < 0, 4 * r.d - r.four_s + 1 > 0};
+  return {r.d<0, r.d> 0, 4 * r.d + r.four_s + 1 < 0, 4 * r.d - r.four_s + 1 > 0};
 }
 
 inline RootPosition root_position(double s, double o) { return root_position(root_residual(s, o)); }
@@ -72,7 +71,7 @@ inline RootPosition root_position_by_fma(double s, double o) {
   const std::int64_t biased = positive_biased_exponent(o);
   const double ulp = from_bits(static_cast<std::uint64_t>(((biased - 1023) >> 1) - 52 + 1023) << 52);
   const double r = __builtin_fma(-s, s, o), t = s * ulp;
-  return {r > 0, r < 0, r > t, r <= -t};
+  return {r > 0, r<0, r> t, r <= -t};
 }
 #endif
 

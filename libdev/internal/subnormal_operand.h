@@ -7,11 +7,10 @@
 #ifndef RAVO_SUBNORMAL_OPERAND_H
 #define RAVO_SUBNORMAL_OPERAND_H
 
-#include "target_namespace.h"
-
 #include <cstdint>
 
 #include "fp_bits.h"
+#include "target_namespace.h"
 
 RAVO_INTERNAL_BEGIN
 
@@ -19,9 +18,7 @@ RAVO_INTERNAL_BEGIN
 inline bool is_below_normal(double a) { return bits_of(a) < kImplicitBit; }
 
 // a >= 0 below 2^-1022, in units of 2^-1074.
-inline double in_subnormal_units(double a) {
-  return static_cast<double>(static_cast<std::int64_t>(bits_of(a)));
-}
+inline double in_subnormal_units(double a) { return static_cast<double>(static_cast<std::int64_t>(bits_of(a))); }
 
 constexpr double kSubnormalRootScale = 0x1p-537;  // sqrt(2^-1074)
 

@@ -31,8 +31,8 @@
 #define RAVO_HAS_FMA 0
 #endif
 
-#define RAVO_INTERNAL_BEGIN      \
-  namespace ravo::internal {     \
+#define RAVO_INTERNAL_BEGIN  \
+  namespace ravo::internal { \
   inline namespace RAVO_TARGET_NAMESPACE {
 #define RAVO_INTERNAL_END \
   }                       \

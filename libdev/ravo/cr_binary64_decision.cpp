@@ -19,12 +19,13 @@
 //     a step from b on its side, which is rounded here in integers, in the
 //     caller's mode, with x86's tininess rule, so every platform gives the
 //     same bits and flags.
-#include "../internal/build_guard.h"
+#include "../internal/cr_binary64_decision.h"
+
 #include <cstdint>
 
 #include "../internal/binary64_kernel.h"
 #include "../internal/binary64_status.h"
-#include "../internal/cr_binary64_decision.h"
+#include "../internal/build_guard.h"
 #include "../internal/cr_exact_decision.h"
 #include "../internal/flag_operations.h"
 #include "../internal/fp_bits.h"
@@ -33,7 +34,6 @@
 using namespace ravo::internal;
 
 namespace {
-
 
 struct Rounded {
   std::uint64_t bits;  // the magnitude's pattern
@@ -77,7 +77,8 @@ struct Settled {
 };
 
 // A part sign (v.hi + v.lo) 2^scale, v approximating its magnitude.
-Settled settle(RootPart part, double x, double y, DoubleDouble v, int scale, std::uint64_t sign, RoundingMode rounding) {
+Settled settle(RootPart part, double x, double y, DoubleDouble v, int scale, std::uint64_t sign,
+               RoundingMode rounding) {
   if (settles_as_fast_path(v, scale))
     return {times_power_of_two(signed_rounding(v, sign ? -1.0 : 1.0), scale), true, false};
   const auto [b, unit, certain_side] = place_part(v, scale);

@@ -11,10 +11,10 @@
 // fnstcw. Otherwise the finite cases run in the standard environment, the
 // x87 mode in both units and every exception masked, and raise their flags
 // afterwards (fp_environment.h), so that an exact result traps on nothing.
-#include "../internal/build_guard.h"
 #include <cstdint>
 
 #include "../internal/argument_classes.h"
+#include "../internal/build_guard.h"
 #include "../internal/complex_parts.h"
 #include "../internal/cr_binary64_path.h"
 #include "../internal/cr_csqrt_paths.h"
@@ -52,7 +52,6 @@ Parts cr_general_masked(double x, double y, std::uint16_t) { return cr_binary64_
   }
   return to_c_complex(cr_binary64_scaled(x, y, status));
 }
-
 
 // The common case: general arguments that need no scaling (both exponents
 // within 2^+-120), in a standard MXCSR; everything else in

@@ -5,9 +5,9 @@
 // give the same bits and flags, so the choice (first_call_choice.h) only
 // changes the speed; RAVO_CR_CSQRT_PATH=x87 or =binary64-fma forces that
 // path. Later calls cost one load and one indirect jump.
-#include "../internal/build_guard.h"
 #include <atomic>
 
+#include "../internal/build_guard.h"
 #include "../internal/cpu_features.h"
 #include "../internal/cr_csqrt_paths.h"
 #include "../internal/first_call_choice.h"
@@ -44,8 +44,6 @@ ravo_c_complex first_call(ravo_c_complex z) {
 
 }  // namespace
 
-extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) {
-  return g_entry.load(std::memory_order_relaxed)(z);
-}
+extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) { return g_entry.load(std::memory_order_relaxed)(z); }
 
 extern "C" const char* cr_csqrt_implementation(void) { return g_path.get().name; }

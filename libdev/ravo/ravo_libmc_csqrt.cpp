@@ -20,9 +20,9 @@
 //     other way.
 // The extended intermediates bound the excess over the final rounding by a
 // few thousandths of an ulp.
-#include "../internal/build_guard.h"
 #include "../internal/argument_classes.h"
 #include "../internal/axis_parts.h"
+#include "../internal/build_guard.h"
 #include "../internal/complex_parts.h"
 #include "../internal/csqrt_special.h"
 #include "../internal/extended_kernel.h"
@@ -95,7 +95,8 @@ Parts __ravo_internal_csqrt(double x, double y, std::uint16_t) {
 // The parts are then placed by masks (axis_parts.h), as
 // axis_result_by_cases lays them out.
 Parts axis_result(double x, double y, std::uint16_t cw) {
-  if (!is_common_axis(x, y)) [[unlikely]] return axis_result_by_cases(x, y, cw);
+  if (!is_common_axis(x, y)) [[unlikely]]
+    return axis_result_by_cases(x, y, cw);
   const auto [o, s] = common_axis_root(x, y);
   const RootResidual r = root_residual(s, o);
   const RoundingMode rounding = x87_rounding(cw);
@@ -111,8 +112,10 @@ Parts axis_result(double x, double y, std::uint16_t cw) {
     // (another SSE mode, or a midpoint near) case by case: branches, not
     // data dependencies.
     const std::int64_t above = 4 * r.d + r.four_s + 1, below = 4 * r.d - r.four_s + 1;
-    const std::int64_t margin = static_cast<std::int64_t>(select_bits(magnitude_bits(x) == 0, std::uint64_t{1} << 45, 0));
-    if (!((above > margin) & (below < -margin))) [[unlikely]] return axis_result_by_cases(x, y, cw);
+    const std::int64_t margin =
+        static_cast<std::int64_t>(select_bits(magnitude_bits(x) == 0, std::uint64_t{1} << 45, 0));
+    if (!((above > margin) & (below < -margin))) [[unlikely]]
+      return axis_result_by_cases(x, y, cw);
   } else {
     magnitude = from_bits(bits_of(s) + static_cast<std::uint64_t>(root_step(root_position(r), rounding)));
   }

@@ -1,10 +1,11 @@
 // cr_csqrt_scalar's way per argument on the path the library chose; the
 // x87 path's tests are recomputed here, the binary64 path's in
 // cr_csqrt_way_binary64.cpp.
-#include "../../libdev/internal/build_guard.h"
+#include "cr_csqrt_way.h"
+
 #include <cstring>
 
-#include "cr_csqrt_way.h"
+#include "../../libdev/internal/build_guard.h"
 #include "ravo_libm.h"
 
 #if defined(__x86_64__)
@@ -21,8 +22,8 @@ ravo_accuracy::CrWay cr_csqrt_way_x87(double x, double y) {
   if (quick_roundings_are_certain(low_significand_bits(root.big, root.small), cw)) return ravo_accuracy::CrWay::fast;
   const bool nearest = is_nearest(cw);
   const Margins m = nearest ? kNearestMargins : kDirectedMargins;
-  const bool certain =
-      precise_rounding_is_certain(root.big, m.big, nearest) && precise_rounding_is_certain(root.small, m.small, nearest);
+  const bool certain = precise_rounding_is_certain(root.big, m.big, nearest) &&
+                       precise_rounding_is_certain(root.small, m.small, nearest);
   return certain ? ravo_accuracy::CrWay::slow : ravo_accuracy::CrWay::exact_decision;
 }
 

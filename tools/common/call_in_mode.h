@@ -1,6 +1,5 @@
-// The rounding modes, and one csqrt_scalar (or cr_csqrt_scalar) call in a given rounding mode with the status flags clear
-// beforehand, returning the result and the flags it raised. Round to nearest
-// is restored afterwards.
+// The rounding modes, and one csqrt_scalar (or cr_csqrt_scalar) call in a given rounding mode with the status flags
+// clear beforehand, returning the result and the flags it raised. Round to nearest is restored afterwards.
 #ifndef RAVO_CALL_IN_MODE_H
 #define RAVO_CALL_IN_MODE_H
 
@@ -35,7 +34,9 @@ inline MeasuredCall call_in_mode(CsqrtFunction f, double x, double y, int fe_rou
   return {w, flags};
 }
 
-inline MeasuredCall call_in_mode(double x, double y, int fe_round) { return call_in_mode(csqrt_scalar, x, y, fe_round); }
+inline MeasuredCall call_in_mode(double x, double y, int fe_round) {
+  return call_in_mode(csqrt_scalar, x, y, fe_round);
+}
 
 }  // namespace ravo_tools
 

@@ -91,9 +91,11 @@ std::string show_bits(double re, double im) {
 }
 
 void print_root(double x, double y, const Options& opt) {
-  const auto [w, flags] =
-      ravo_tools::call_in_mode(opt.correctly_rounded ? ravo_tools::CsqrtFunction{cr_csqrt_scalar} : ravo_tools::CsqrtFunction{csqrt_scalar}, x, y, opt.rounding);
-  std::cout << (opt.correctly_rounded ? "cr_csqrt(" : "csqrt(") << ravo_cli::echo_number(x) << ", " << ravo_cli::echo_number(y) << ")\n"
+  const auto [w, flags] = ravo_tools::call_in_mode(
+      opt.correctly_rounded ? ravo_tools::CsqrtFunction{cr_csqrt_scalar} : ravo_tools::CsqrtFunction{csqrt_scalar}, x,
+      y, opt.rounding);
+  std::cout << (opt.correctly_rounded ? "cr_csqrt(" : "csqrt(") << ravo_cli::echo_number(x) << ", "
+            << ravo_cli::echo_number(y) << ")\n"
             << "  decimal  " << ravo_cli::echo_number(w.real()) << ' ' << signed_number(w.imag()) << "i\n"
             << "  hex      " << show("%a %+ai", w.real(), w.imag()) << "\n"
             << "  bits     " << show_bits(w.real(), w.imag()) << "\n"
@@ -240,7 +242,8 @@ int main(int argc, char** argv) {
   if (const auto done = command_line.parse(static_cast<int>(word_pointers.size()), word_pointers.data())) return *done;
   if (command_line.given("--round")) {
     const auto rounding = ravo_cli::parse_rounding(mode);
-    if (!rounding) return command_line.fail("unknown rounding mode " + ravo_cli::quote_token(mode) + ": nearest, down, up or zero");
+    if (!rounding)
+      return command_line.fail("unknown rounding mode " + ravo_cli::quote_token(mode) + ": nearest, down, up or zero");
     opt.rounding = *rounding;
   }
 

@@ -56,7 +56,8 @@ Number parse_number(std::string_view token) {
   if (!body.empty() && (body[0] == '-' || body[0] == '+')) body.remove_prefix(1);
   // strtod gives no way to write a signalling NaN, and its payload syntax
   // depends on the C library; NaNs are read here.
-  if (starts_with_ignoring_case(body, "nan") || starts_with_ignoring_case(body, "snan")) return parse_nan(body, negative);
+  if (starts_with_ignoring_case(body, "nan") || starts_with_ignoring_case(body, "snan"))
+    return parse_nan(body, negative);
 
   const std::string text(token);
   // strtod skips leading blanks; a token with them is not a number.

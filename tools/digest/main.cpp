@@ -116,7 +116,8 @@ int main(int argc, char** argv) {
   command_line.count("pairs", random_pairs, "random pairs after the grid of special values (default 1000000)");
   if (const auto done = command_line.parse(argc, argv)) return *done;
   cr = cr || batch;
-  const ravo_tools::CsqrtFunction f = cr ? ravo_tools::CsqrtFunction{cr_csqrt_scalar} : ravo_tools::CsqrtFunction{csqrt_scalar};
+  const ravo_tools::CsqrtFunction f =
+      cr ? ravo_tools::CsqrtFunction{cr_csqrt_scalar} : ravo_tools::CsqrtFunction{csqrt_scalar};
   auto pairs = corpus(random_pairs);
   if (cr)
     for (const auto& h : ravo_corpus::hard_cases())
