@@ -257,7 +257,7 @@ inline Binary64Root binary64_root(double x, double y) {
     return n.e - 2 * k < kFlushedBelow ? 0.0 : times_power_of_two(n.m, n.e - 2 * k);
   };
   const RootPair r = root_core(scaled(nx), scaled(ny), ny.m);
-  return {r.big, r.small, k, ny.e - k};
+  return {{r.big.hi, r.big.lo}, {r.small.hi, r.small.lo}, k, ny.e - k};
 }
 
 inline bool is_clear_of_underflow(const DoubleDouble& v, int scale) {

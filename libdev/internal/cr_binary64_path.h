@@ -19,6 +19,12 @@
 
 RAVO_INTERNAL_BEGIN
 
+// A copy of v made of its two values at the call: GCC then keeps the
+// kernel's results in registers, where passing the aggregate itself would
+// first store it to the stack on every call, fast path included (and load
+// it back in one 16-byte piece, which no store forwards).
+inline DoubleDouble by_parts(const DoubleDouble& v) { return {v.hi, v.lo}; }
+
 // x, y finite and non-zero; status is binary64_status() read on entry.
 // When both roundings are certain, each part is one binary64 addition of
 // its double-double value, signed first: correctly rounded, inexact (the
@@ -37,7 +43,7 @@ inline bool is_certain(const Binary64Root& root) {
 inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
   const RootPair root = unscaled_root(x, y);
   if (!both_roundings_are_certain(root.big, root.small)) [[unlikely]]
-    return cr_binary64_settle(x, y, status, root.big, root.small, 0, 0);
+    return cr_binary64_settle(x, y, status, by_parts(root.big), by_parts(root.small), 0, 0);
   const PartSigns signs = part_signs(x, y);
   const double t = signed_rounding(root.big, signs.big), q = signed_rounding(root.small, signs.small);
   return placed(sign_bit(x), t, q);
@@ -48,7 +54,7 @@ inline Parts cr_binary64_unscaled(double x, double y, std::uint64_t status) {
 [[gnu::noinline]] inline Parts cr_binary64_scaled(double x, double y, std::uint64_t status) {
   const Binary64Root root = binary64_root(x, y);
   if (!is_certain(root)) [[unlikely]]
-    return cr_binary64_settle(x, y, status, root.big, root.small, root.big_scale, root.small_scale);
+    return cr_binary64_settle(x, y, status, by_parts(root.big), by_parts(root.small), root.big_scale, root.small_scale);
   const PartSigns signs = part_signs(x, y);
   const double t = times_power_of_two(signed_rounding(root.big, signs.big), root.big_scale);
   const double q = times_power_of_two(signed_rounding(root.small, signs.small), root.small_scale);

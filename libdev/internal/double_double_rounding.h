@@ -40,7 +40,7 @@ inline Bits quarter_place_scale(Bits hi_bits) {
 // the bit pattern, the nearest integer whatever the rounding mode and the
 // magnitude.
 template <typename V>
-inline auto distance_to_grid(DoubleDoubleOf<V> v) {
+inline auto distance_to_grid(const DoubleDoubleOf<V>& v) {
   using L = Lanes<V>;
   const V w = v.lo * L::from_bits(quarter_place_scale(L::bits(v.hi)));
   return L::magnitude(w - L::nearest_integer(w));
@@ -48,13 +48,13 @@ inline auto distance_to_grid(DoubleDoubleOf<V> v) {
 
 // A truth value per lane: a bool, or a lane mask for vectors.
 template <typename V>
-inline auto rounding_is_certain(DoubleDoubleOf<V> v) {
+inline auto rounding_is_certain(const DoubleDoubleOf<V>& v) {
   return distance_to_grid(v) > kRoundingTolerance;
 }
 
 // Both parts of one root, for one branch (lane types of one value).
 template <typename V>
-inline bool both_roundings_are_certain(DoubleDoubleOf<V> a, DoubleDoubleOf<V> b) {
+inline bool both_roundings_are_certain(const DoubleDoubleOf<V>& a, const DoubleDoubleOf<V>& b) {
   const double da = distance_to_grid(a), db = distance_to_grid(b);
   return (da < db ? da : db) > kRoundingTolerance;
 }

@@ -107,8 +107,9 @@ Parts cr_binary64_settle(double x, double y, std::uint64_t status_at_entry, Doub
   if (t.inexact || q.inexact) {
     raise_inexact();
     if (t.underflow || q.underflow) raise_underflow();
-  } else {
-    // Both parts exact: the approximation's inexact goes.
+  } else if (!(status_at_entry & kInexactStatus)) {
+    // Both parts exact: the approximation's inexact goes (a write of the
+    // status word, which costs, only when there is one to undo).
     restore_flags_but_inexact(status_at_entry, false);
   }
   return placed(sign_bit(x), t.value, q.value);
