@@ -19,13 +19,14 @@
 //     a step from b on its side, which is rounded here in integers, in the
 //     caller's mode, with x86's tininess rule, so every platform gives the
 //     same bits and flags.
+#include "../internal/build_guard.h"
+
 #include "../internal/cr_binary64_decision.h"
 
 #include <cstdint>
 
 #include "../internal/binary64_kernel.h"
 #include "../internal/binary64_status.h"
-#include "../internal/build_guard.h"
 #include "../internal/cr_exact_decision.h"
 #include "../internal/flag_operations.h"
 #include "../internal/fp_bits.h"

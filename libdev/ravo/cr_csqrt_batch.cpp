@@ -12,11 +12,12 @@
 //
 // The target is chosen at the first call, by the CPU; RAVO_CR_BATCH_TARGET
 // = avx2 or = scalar forces a narrower one (for tests and benchmarks).
+#include "../internal/build_guard.h"
+
 #include <cstddef>
 #include <cstdint>
 
 #include "../internal/batch_targets.h"
-#include "../internal/build_guard.h"
 #include "../internal/first_call_choice.h"
 #if defined(__x86_64__)
 #include "../internal/cpu_features.h"

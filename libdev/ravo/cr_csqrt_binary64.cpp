@@ -11,10 +11,11 @@
 // fnstcw. Otherwise the finite cases run in the standard environment, the
 // x87 mode in both units and every exception masked, and raise their flags
 // afterwards (fp_environment.h), so that an exact result traps on nothing.
+#include "../internal/build_guard.h"
+
 #include <cstdint>
 
 #include "../internal/argument_classes.h"
-#include "../internal/build_guard.h"
 #include "../internal/complex_parts.h"
 #include "../internal/cr_binary64_path.h"
 #include "../internal/cr_csqrt_paths.h"

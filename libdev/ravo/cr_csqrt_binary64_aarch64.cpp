@@ -2,11 +2,12 @@
 // only path there, and csqrt_scalar's too (ravo_libmc_csqrt_binary64.cpp).
 // Rounds in FPCR's mode, the library's on this target: with no second unit
 // whose mode it must follow, there is no environment to check.
+#include "../internal/build_guard.h"
+
 #include <cstdint>
 
 #include "../internal/argument_classes.h"
 #include "../internal/binary64_status.h"
-#include "../internal/build_guard.h"
 #include "../internal/complex_parts.h"
 #include "../internal/cr_axis.h"
 #include "../internal/cr_binary64_path.h"

@@ -8,10 +8,11 @@
 // that trap. Everything else, and every uncertain rounding, goes to the
 // binary64 path (cr_csqrt_binary64.cpp), which finds the flags as the
 // caller left them; same bits and flags as every path.
+#include "../internal/build_guard.h"
+
 #include "../internal/argument_classes.h"
 #include "../internal/binary64_kernel.h"
 #include "../internal/binary64_status.h"
-#include "../internal/build_guard.h"
 #include "../internal/complex_parts.h"
 #include "../internal/cr_csqrt_paths.h"
 #include "../internal/double_double_rounding.h"

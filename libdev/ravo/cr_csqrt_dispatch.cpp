@@ -5,9 +5,10 @@
 // give the same bits and flags, so the choice (first_call_choice.h) only
 // changes the speed; RAVO_CR_CSQRT_PATH=x87 or =binary64-fma forces that
 // path. Later calls cost one load and one indirect jump.
+#include "../internal/build_guard.h"
+
 #include <atomic>
 
-#include "../internal/build_guard.h"
 #include "../internal/cpu_features.h"
 #include "../internal/cr_csqrt_paths.h"
 #include "../internal/first_call_choice.h"

@@ -2,6 +2,7 @@
 // and x86-64 with RAVO_CR_PORTABLE. The build's file list puts this file in
 // place of cr_csqrt_dispatch.cpp; the entry is a direct jump.
 #include "../internal/build_guard.h"
+
 #include "../internal/cr_csqrt_paths.h"
 #include "../internal/target_namespace.h"
 #include "ravo_libm.h"

@@ -13,11 +13,12 @@
 // The x87 paths run in the kernel's environment (fp_environment.h), as
 // csqrt_scalar's do; the slow path's flag handling below is relative to the
 // status word at the start of that computation.
+#include "../internal/build_guard.h"
+
 #include <cstdint>
 #include <cstring>
 
 #include "../internal/argument_classes.h"
-#include "../internal/build_guard.h"
 #include "../internal/complex_parts.h"
 #include "../internal/cr_axis.h"
 #include "../internal/cr_csqrt_paths.h"

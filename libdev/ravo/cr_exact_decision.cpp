@@ -8,13 +8,14 @@
 // 2^low, is either zero or larger in magnitude than everything left
 // (< 2^(top + 1) <= 2^low) and decides. A cluster spans at most the terms'
 // lengths plus carries (224 + 165 + 106 + 3 bits), well inside kLimbs words.
+#include "../internal/build_guard.h"
+
 #include "../internal/cr_exact_decision.h"
 
 #include <cstdint>
 #include <cstring>
 #include <utility>
 
-#include "../internal/build_guard.h"
 #include "../internal/fp_bits.h"
 
 namespace ravo::internal {

@@ -20,9 +20,10 @@
 //     other way.
 // The extended intermediates bound the excess over the final rounding by a
 // few thousandths of an ulp.
+#include "../internal/build_guard.h"
+
 #include "../internal/argument_classes.h"
 #include "../internal/axis_parts.h"
-#include "../internal/build_guard.h"
 #include "../internal/complex_parts.h"
 #include "../internal/csqrt_special.h"
 #include "../internal/extended_kernel.h"

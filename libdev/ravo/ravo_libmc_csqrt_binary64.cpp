@@ -4,6 +4,7 @@
 // therefore differs from the x86-64 build only where the x87 design rounds
 // twice.
 #include "../internal/build_guard.h"
+
 #include "../internal/complex_parts.h"
 #include "../internal/cr_csqrt_paths.h"
 #include "../internal/flag_operations.h"

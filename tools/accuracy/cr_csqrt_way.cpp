@@ -1,11 +1,12 @@
 // cr_csqrt_scalar's way per argument on the path the library chose; the
 // x87 path's tests are recomputed here, the binary64 path's in
 // cr_csqrt_way_binary64.cpp.
+#include "../../libdev/internal/build_guard.h"
+
 #include "cr_csqrt_way.h"
 
 #include <cstring>
 
-#include "../../libdev/internal/build_guard.h"
 #include "ravo_libm.h"
 
 #if defined(__x86_64__)

@@ -1,7 +1,8 @@
 // The binary64-only path's way per argument: its fast path's rounding test,
 // then whether its slow path needs the exact decision for a part.
-#include "../../libdev/internal/binary64_kernel.h"
 #include "../../libdev/internal/build_guard.h"
+
+#include "../../libdev/internal/binary64_kernel.h"
 #include "../../libdev/internal/cr_binary64_decision.h"
 #include "../../libdev/internal/cr_binary64_path.h"
 #include "cr_csqrt_way.h"
