@@ -1,4 +1,4 @@
-# The shared library exports exactly the nine public functions.
+# The shared library exports exactly the public functions.
 execute_process(COMMAND nm -D --defined-only ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "nm failed on ${LIBRARY}")
@@ -10,7 +10,7 @@ foreach(row IN LISTS rows)
   list(APPEND names "${name}")
 endforeach()
 list(SORT names)
-set(expected copysign_scalar cr_csqrt_batch cr_csqrt_batch_implementation cr_csqrt_implementation cr_csqrt_scalar csqrt_scalar fabs_scalar sqrt_scalar sqrtl_scalar)
+set(expected copysign_scalar cr_csqrt_batch cr_csqrt_batch_implementation cr_csqrt_batch_rd cr_csqrt_batch_rn cr_csqrt_batch_ru cr_csqrt_batch_rz cr_csqrt_implementation cr_csqrt_rd cr_csqrt_rn cr_csqrt_ru cr_csqrt_rz cr_csqrt_scalar csqrt_scalar fabs_scalar sqrt_scalar sqrtl_scalar)
 if(NOT names STREQUAL expected)
   message(FATAL_ERROR "exported: ${names}\nexpected: ${expected}")
 endif()

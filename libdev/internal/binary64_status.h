@@ -88,6 +88,11 @@ inline RoundingMode binary64_rounding() {
   asm volatile("stmxcsr %0" : "=m"(mxcsr));
   return sse_rounding(mxcsr);
 }
+
+// MXCSR's rounding field set to a mode; the flags raised meanwhile stay.
+inline void set_sse_rounding(RoundingMode mode) {
+  set_binary64_status((binary64_status() & ~std::uint64_t{kSseRounding}) | (std::uint64_t{mode} << 13));
+}
 #elif defined(__aarch64__)
 // FPSR: cumulative flags, inexact (IXC) is bit 4. FPCR: rounding mode in
 // bits 22-23 in its own encoding (to nearest, up, down, toward zero), the
@@ -121,6 +126,15 @@ inline RoundingMode binary64_rounding() {
   asm volatile("mrs %0, fpcr" : "=r"(fpcr));
   constexpr RoundingMode kFromFpcr[4] = {kToNearest, kUpward, kDownward, kTowardZero};
   return kFromFpcr[(fpcr >> 22) & 3u];
+}
+
+// FPCR's rounding field set to a mode (the library's; FPCR holds no flags).
+inline void set_binary64_rounding(RoundingMode mode) {
+  constexpr std::uint64_t kToFpcr[4] = {0, 2, 1, 3};  // indexed by RoundingMode
+  std::uint64_t fpcr;
+  asm volatile("mrs %0, fpcr" : "=r"(fpcr));
+  fpcr = (fpcr & ~(std::uint64_t{3} << 22)) | kToFpcr[mode] << 22;
+  asm volatile("msr fpcr, %0" : : "r"(fpcr) : "memory");
 }
 #else
 #error "binary64_status.h: no access to the binary64 flags on this target"

@@ -44,6 +44,8 @@ inline std::uint16_t x87_control_word() {
   return cw;
 }
 
+inline void set_x87_control_word(std::uint16_t cw) { asm volatile("fldcw %0" : : "m"(cw) : "memory"); }
+
 inline std::uint16_t x87_status_word() {
   std::uint16_t sw;
   asm volatile("fnstsw %0" : "=am"(sw));

@@ -19,6 +19,7 @@
 
 #include "../internal/batch_targets.h"
 #include "../internal/first_call_choice.h"
+#include "../internal/rounding_scope.h"
 #if defined(__x86_64__)
 #include "../internal/cpu_features.h"
 #endif
@@ -60,9 +61,9 @@ void scalar_loop(std::size_t n, const ravo_c_complex* x, ravo_c_complex* y) {
   for (std::size_t i = 0; i < n; ++i) y[i] = cr_csqrt_scalar(x[i]);
 }
 
-}  // namespace
-
-extern "C" void cr_csqrt_batch(size_t n, const ravo_c_complex* x, ravo_c_complex* y) {
+// Out of line, so that the fixed directions' rounding scopes below have a
+// call at each edge.
+[[gnu::noinline]] void batch(std::size_t n, const ravo_c_complex* x, ravo_c_complex* y) {
   const Target& target = g_target.get();
   if (target.lanes == nullptr || n == 0 || !binary64_is_standard(binary64_status())) return scalar_loop(n, x, y);
   std::uint32_t left[kChunk];
@@ -75,6 +76,29 @@ extern "C" void cr_csqrt_batch(size_t n, const ravo_c_complex* x, ravo_c_complex
     restore_flags_but_inexact(before, certified);
     for (std::size_t k = 0; k < count; ++k) y[start + left[k]] = cr_csqrt_scalar(x[start + left[k]]);
   }
+}
+
+// A fixed direction: the library's mode set for the whole array, once per
+// call (the vector lanes' last additions round in it, and the elements left
+// to cr_csqrt_scalar take it from the x87 word), and put back.
+template <RoundingMode kMode>
+void batch_in(std::size_t n, const ravo_c_complex* x, ravo_c_complex* y) {
+  const RoundingScope scope(kMode);
+  batch(n, x, y);
+}
+
+}  // namespace
+
+extern "C" void cr_csqrt_batch(size_t n, const ravo_c_complex* x, ravo_c_complex* y) { batch(n, x, y); }
+extern "C" void cr_csqrt_batch_rn(size_t n, const ravo_c_complex* x, ravo_c_complex* y) {
+  batch_in<kToNearest>(n, x, y);
+}
+extern "C" void cr_csqrt_batch_rd(size_t n, const ravo_c_complex* x, ravo_c_complex* y) {
+  batch_in<kDownward>(n, x, y);
+}
+extern "C" void cr_csqrt_batch_ru(size_t n, const ravo_c_complex* x, ravo_c_complex* y) { batch_in<kUpward>(n, x, y); }
+extern "C" void cr_csqrt_batch_rz(size_t n, const ravo_c_complex* x, ravo_c_complex* y) {
+  batch_in<kTowardZero>(n, x, y);
 }
 
 extern "C" const char* cr_csqrt_batch_implementation(void) { return g_target.get().name; }

@@ -19,6 +19,7 @@
 #include "../internal/flag_operations.h"
 #include "../internal/part_placement.h"
 #include "../internal/quiet_lanes.h"
+#include "../internal/rounding_scope.h"
 #include "ravo_libm.h"
 
 using namespace ravo::internal;
@@ -40,13 +41,35 @@ inline ravo_c_complex certain_result(double x, double y, const RootPairOf<Quiet>
   return to_c_complex({re, im});
 }
 
+// The kernel on quiet lanes, for x and y that need no scaling.
+inline RootPairOf<Quiet> quiet_root(double x, double y) {
+  const Quiet ay = quiet(__builtin_fabs(y));
+  return root_core(quiet(__builtin_fabs(x)), ay, ay);
+}
+
+// A fixed direction: the thread's mode is neither read nor changed where
+// the roundings are certain.
+template <RoundingMode kMode, int kEmbedded>
+ravo_c_complex in_direction(ravo_c_complex z) {
+  const auto [x, y] = parts_of(z);
+  if (needs_no_scaling(x, y)) [[likely]] {
+    const RootPairOf<Quiet> root = quiet_root(x, y);
+    if (both_roundings_are_certain(root.big, root.small)) [[likely]]
+      return certain_result<kEmbedded>(x, y, root);
+  }
+  return in_rounding<kMode, cr_csqrt_binary64>(z);
+}
+
 }  // namespace
+
+ravo_c_complex (*const ravo::internal::cr_csqrt_binary64_avx512_in[4])(ravo_c_complex) = {
+    in_direction<kToNearest, _MM_FROUND_TO_NEAREST_INT>, in_direction<kDownward, _MM_FROUND_TO_NEG_INF>,
+    in_direction<kUpward, _MM_FROUND_TO_POS_INF>, in_direction<kTowardZero, _MM_FROUND_TO_ZERO>};
 
 ravo_c_complex ravo::internal::cr_csqrt_binary64_avx512(ravo_c_complex z) {
   const auto [x, y] = parts_of(z);
   if (!needs_no_scaling(x, y)) return cr_csqrt_binary64_other_cases(x, y);
-  const Quiet ay = quiet(__builtin_fabs(y));
-  const RootPairOf<Quiet> root = root_core(quiet(__builtin_fabs(x)), ay, ay);
+  const RootPairOf<Quiet> root = quiet_root(x, y);
   if (both_roundings_are_certain(root.big, root.small)) [[likely]] {
     // The x87 rounding control and the embedded rounding share their
     // encoding: to nearest, down, up, toward zero.

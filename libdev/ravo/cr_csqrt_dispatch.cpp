@@ -12,23 +12,33 @@
 #include "../internal/cpu_features.h"
 #include "../internal/cr_csqrt_paths.h"
 #include "../internal/first_call_choice.h"
+#include "../internal/rounding_scope.h"
 #include "ravo_libm.h"
 
 using namespace ravo::internal;
 
 namespace {
 
+using Entry = ravo_c_complex (*)(ravo_c_complex);
+
+// A path's entries in the fixed directions, indexed by RoundingMode: the
+// thread-mode entry in a rounding scope.
+template <Entry f>
+constexpr Entry kInRounding[4] = {in_rounding<kToNearest, f>, in_rounding<kDownward, f>, in_rounding<kUpward, f>,
+                                  in_rounding<kTowardZero, f>};
+
 struct Path {
   const char* name;
-  ravo_c_complex (*entry)(ravo_c_complex);
+  Entry entry;
+  const Entry* in_direction;  // four entries
   bool (*runs)();
 };
 
 // In order of preference.
 constexpr Path kPaths[] = {
-    {"binary64-avx512", cr_csqrt_binary64_avx512, cpu_has_avx512f_fma},
-    {"binary64-fma", cr_csqrt_binary64, cpu_has_fma},
-    {"x87", cr_csqrt_x87, runs_anywhere},
+    {"binary64-avx512", cr_csqrt_binary64_avx512, cr_csqrt_binary64_avx512_in, cpu_has_avx512f_fma},
+    {"binary64-fma", cr_csqrt_binary64, kInRounding<cr_csqrt_binary64>, cpu_has_fma},
+    {"x87", cr_csqrt_x87, kInRounding<cr_csqrt_x87>, runs_anywhere},
 };
 FirstCallChoice g_path(kPaths, "RAVO_CR_CSQRT_PATH");
 
@@ -48,3 +58,8 @@ ravo_c_complex first_call(ravo_c_complex z) {
 extern "C" ravo_c_complex cr_csqrt_scalar(ravo_c_complex z) { return g_entry.load(std::memory_order_relaxed)(z); }
 
 extern "C" const char* cr_csqrt_implementation(void) { return g_path.get().name; }
+
+extern "C" ravo_c_complex cr_csqrt_rn(ravo_c_complex z) { return g_path.get().in_direction[kToNearest](z); }
+extern "C" ravo_c_complex cr_csqrt_rd(ravo_c_complex z) { return g_path.get().in_direction[kDownward](z); }
+extern "C" ravo_c_complex cr_csqrt_ru(ravo_c_complex z) { return g_path.get().in_direction[kUpward](z); }
+extern "C" ravo_c_complex cr_csqrt_rz(ravo_c_complex z) { return g_path.get().in_direction[kTowardZero](z); }

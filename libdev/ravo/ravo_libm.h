@@ -61,6 +61,18 @@ RAVO_LIBM_API ravo_c_complex cr_csqrt_scalar(ravo_c_complex z);
  * =binary64-fma in the environment forces that path. */
 RAVO_LIBM_API const char *cr_csqrt_implementation(void);
 
+/* cr_csqrt_scalar in a fixed rounding direction, whatever the thread's
+ * mode: _rn to nearest, _rd downward, _ru upward, _rz toward zero. Each
+ * gives exactly the bits and flags cr_csqrt_scalar gives when the thread's
+ * mode is that direction, and the thread's mode is the same after the call;
+ * the flags go to the thread's status word, and a trap the caller enabled
+ * fires, as for cr_csqrt_scalar. For callers that need one direction per
+ * call (interval arithmetic), from threads whose mode they do not own. */
+RAVO_LIBM_API ravo_c_complex cr_csqrt_rn(ravo_c_complex z);
+RAVO_LIBM_API ravo_c_complex cr_csqrt_rd(ravo_c_complex z);
+RAVO_LIBM_API ravo_c_complex cr_csqrt_ru(ravo_c_complex z);
+RAVO_LIBM_API ravo_c_complex cr_csqrt_rz(ravo_c_complex z);
+
 /* cr_csqrt_scalar over an array: y[i] = cr_csqrt_scalar(x[i]) for i < n,
  * bit for bit, in the current rounding mode, and afterwards exactly the
  * flags the n calls would leave (and those raised before). x == y (in place)
@@ -68,6 +80,13 @@ RAVO_LIBM_API const char *cr_csqrt_implementation(void);
  * double; n == 0 does nothing. With an exception trap enabled, it traps at
  * the element that raises. */
 RAVO_LIBM_API void cr_csqrt_batch(size_t n, const ravo_c_complex *x, ravo_c_complex *y);
+/* cr_csqrt_batch in a fixed rounding direction, as cr_csqrt_rn ... _rz:
+ * y[i] = cr_csqrt_rd(x[i]) for i < n, and so on, with the flags of the n
+ * calls; the thread's mode is the same after the call. */
+RAVO_LIBM_API void cr_csqrt_batch_rn(size_t n, const ravo_c_complex *x, ravo_c_complex *y);
+RAVO_LIBM_API void cr_csqrt_batch_rd(size_t n, const ravo_c_complex *x, ravo_c_complex *y);
+RAVO_LIBM_API void cr_csqrt_batch_ru(size_t n, const ravo_c_complex *x, ravo_c_complex *y);
+RAVO_LIBM_API void cr_csqrt_batch_rz(size_t n, const ravo_c_complex *x, ravo_c_complex *y);
 /* The vector instructions cr_csqrt_batch uses in this process: "avx512",
  * "avx2", "neon" or "scalar" (one cr_csqrt_scalar call per element); the
  * widest the CPU has, chosen at the first call. RAVO_CR_BATCH_TARGET=avx2
@@ -132,6 +151,37 @@ template <typename Real, typename std::enable_if<std::is_arithmetic<Real>::value
 inline std::complex<double> cr_csqrt_scalar(Real x) {
   return cr_csqrt_scalar(std::complex<double>(static_cast<double>(x), 0.0));
 }
+
+/* The fixed directions take the same overloads: std::complex<double>, a
+ * real number, arrays of std::complex<double> and ranges. */
+#define RAVO_LIBM_DIRECTED_OVERLOADS(scalar, batch)                                                 \
+  inline std::complex<double> scalar(std::complex<double> z) {                                      \
+    const ravo_c_complex w = scalar(ravo_to_c_complex(z));                                          \
+    return {__extension__ __real__ w, __extension__ __imag__ w};                                    \
+  }                                                                                                 \
+  template <typename Real, typename std::enable_if<std::is_arithmetic<Real>::value, int>::type = 0> \
+  inline std::complex<double> scalar(Real x) {                                                      \
+    return scalar(std::complex<double>(static_cast<double>(x), 0.0));                               \
+  }                                                                                                 \
+  inline void batch(size_t n, const std::complex<double> *x, std::complex<double> *y) {             \
+    batch(n, reinterpret_cast<const ravo_c_complex *>(x), reinterpret_cast<ravo_c_complex *>(y));   \
+  }
+RAVO_LIBM_DIRECTED_OVERLOADS(cr_csqrt_rn, cr_csqrt_batch_rn)
+RAVO_LIBM_DIRECTED_OVERLOADS(cr_csqrt_rd, cr_csqrt_batch_rd)
+RAVO_LIBM_DIRECTED_OVERLOADS(cr_csqrt_ru, cr_csqrt_batch_ru)
+RAVO_LIBM_DIRECTED_OVERLOADS(cr_csqrt_rz, cr_csqrt_batch_rz)
+#undef RAVO_LIBM_DIRECTED_OVERLOADS
+#if __cplusplus >= 202002L
+#define RAVO_LIBM_DIRECTED_RANGES(batch)                                                          \
+  inline void batch(std::span<const std::complex<double>> x, std::span<std::complex<double>> y) { \
+    batch(x.size() < y.size() ? x.size() : y.size(), x.data(), y.data());                         \
+  }
+RAVO_LIBM_DIRECTED_RANGES(cr_csqrt_batch_rn)
+RAVO_LIBM_DIRECTED_RANGES(cr_csqrt_batch_rd)
+RAVO_LIBM_DIRECTED_RANGES(cr_csqrt_batch_ru)
+RAVO_LIBM_DIRECTED_RANGES(cr_csqrt_batch_rz)
+#undef RAVO_LIBM_DIRECTED_RANGES
+#endif
 #endif
 
 #endif
