@@ -219,7 +219,15 @@ bool in_library(std::uintptr_t address) {
          reinterpret_cast<std::uintptr_t>(info.dli_fbase) == library_base();
 }
 
-void check_every_environment(CFunction f, Outcome (*in_default)(double, double, int)) {
+// fixed_mode: the function rounds in that mode (an FE_ value) whatever the
+// thread's, and may set it in the library's words while it runs, so a trap
+// sees the caller's control words but for their rounding fields; -1 for the
+// functions that follow the thread's mode.
+void check_every_environment(CFunction f, Outcome (*in_default)(double, double, int), int fixed_mode = -1) {
+  constexpr std::uint16_t kX87Rounding = 0x0C00;
+  constexpr std::uint32_t kSseRounding = 0x6000;
+  const std::uint16_t control_at_trap = fixed_mode < 0 ? 0xFFFF : static_cast<std::uint16_t>(~kX87Rounding);
+  const std::uint32_t mxcsr_at_trap = fixed_mode < 0 ? kMxcsrControls : kMxcsrControls & ~kSseRounding;
   struct sigaction action {
   }, previous{};
   action.sa_sigaction = on_sigfpe;
@@ -230,7 +238,7 @@ void check_every_environment(CFunction f, Outcome (*in_default)(double, double, 
   for (const auto& a : kArguments) {
     for (int mode : kRoundingModes) {
       for (const Environment& env : kEnvironments) {
-        const Outcome want = in_default(a.x, a.y, mode);
+        const Outcome want = in_default(a.x, a.y, fixed_mode < 0 ? mode : fixed_mode);
         SCOPED_TRACE(testing::Message() << std::hexfloat << a.x << " " << a.y << " " << mode_name(mode) << ", "
                                         << env.name << ", default " << want);
         const Observed o = call_in(f, a.x, a.y, mode, env);
@@ -239,8 +247,8 @@ void check_every_environment(CFunction f, Outcome (*in_default)(double, double, 
           if (o.trapped) {
             EXPECT_FALSE(o.returned_first) << "trap fired after the call returned";
             EXPECT_TRUE(in_library(g_trap.address)) << "trap outside the library";
-            EXPECT_EQ(g_trap.control, o.before.control);
-            EXPECT_EQ(g_trap.mxcsr & kMxcsrControls, o.before.mxcsr & kMxcsrControls);
+            EXPECT_EQ(g_trap.control & control_at_trap, o.before.control & control_at_trap);
+            EXPECT_EQ(g_trap.mxcsr & mxcsr_at_trap, o.before.mxcsr & mxcsr_at_trap);
             EXPECT_EQ(g_trap.abridged_tag, 0) << "x87 registers in use at the trap";
             continue;
           }
@@ -272,6 +280,25 @@ ravo_c_complex batch_of_eight(ravo_c_complex z) {
 }
 
 TEST(Environment, CrCsqrtBatchAsInTheDefaultEnvironment) { check_every_environment(batch_of_eight, run_cr_csqrt); }
+
+// The fixed directions, one value and arrays, in every thread mode: as
+// cr_csqrt_scalar in the default environment in their own mode.
+template <void (*batch)(size_t, const ravo_c_complex*, ravo_c_complex*)>
+ravo_c_complex directed_batch_of_eight(ravo_c_complex z) {
+  ravo_c_complex in[8], out[8];
+  for (auto& v : in) v = z;
+  batch(8, in, out);
+  return out[0];
+}
+
+TEST(Environment, FixedDirectionsAsInTheDefaultEnvironment) {
+  check_every_environment(cr_csqrt_rn, run_cr_csqrt, FE_TONEAREST);
+  check_every_environment(cr_csqrt_rd, run_cr_csqrt, FE_DOWNWARD);
+  check_every_environment(cr_csqrt_ru, run_cr_csqrt, FE_UPWARD);
+  check_every_environment(cr_csqrt_rz, run_cr_csqrt, FE_TOWARDZERO);
+  check_every_environment(directed_batch_of_eight<cr_csqrt_batch_rd>, run_cr_csqrt, FE_DOWNWARD);
+  check_every_environment(directed_batch_of_eight<cr_csqrt_batch_ru>, run_cr_csqrt, FE_UPWARD);
+}
 
 }  // namespace
 }  // namespace ravo_test
