@@ -67,6 +67,13 @@ expect_error 2 "unexpected operand '5'" 3 4 5
 expect_error 2 "unknown option '--frobnicate'" --frobnicate 3 4
 expect_error 2 "unknown rounding mode 'sideways'" --round sideways 3 4
 expect_error 2 "missing mode after '--round'" --round
+# --entry: a fixed direction whatever --round says (the third quadrant's
+# downward root above, from a thread in round to nearest and upward).
+expect_output "bits     0x3ff3092a773ccfbd 0xc000cf78272ed4f7" --entry rd -3 -5
+expect_output "bits     0x3ff3092a773ccfbd 0xc000cf78272ed4f7" --entry=rd --round up -3 -5
+expect_output "cr_csqrt_rd(-3, -5)" --entry rd -3 -5
+expect_error 2 "unknown entry 'down': rn, rd, ru or rz" --entry down 1 2
+expect_error 2 "missing direction after '--entry'" --entry
 expect_error 2 "bad bit pattern '0x1234567890abcdef0'" --bits 0x1234567890abcdef0 0
 expect_error 2 "bad bit pattern '3.5'" --bits 3.5 0
 # A bad line in a stream is reported with its number; the rest is processed.

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "call_in_mode.h"
 #include "command_line.h"
 #include "cr_csqrt_way.h"
 #include "csqrt_oracle.h"
@@ -74,11 +75,28 @@ void library_call(double x, double y, double out[2]) {
 // With --batch, cr_csqrt_scalar's row is measured through cr_csqrt_batch:
 // each argument as eight copies, so that it takes the vector lanes.
 bool g_through_batch = false;
+// With --fixed-direction, through the entry of the mode being measured
+// (cr_csqrt_rd for down, and so on, or its array form with --batch), called
+// while the thread's mode is another one, which it must not follow.
+bool g_fixed_direction = false;
 void cr_call(double x, double y, double out[2]) {
-  if (!g_through_batch) return library_call<cr_csqrt_scalar>(x, y, out);
-  std::complex<double> z[8], w[8];
-  for (auto& v : z) v = {x, y};
-  cr_csqrt_batch(8, z, w);
+  ravo_tools::CsqrtFunction scalar = cr_csqrt_scalar;
+  ravo_tools::CsqrtArrayFunction batch = cr_csqrt_batch;
+  const int mode = std::fegetround();
+  if (g_fixed_direction) {
+    for (const auto& d : ravo_tools::kFixedDirections)
+      if (d.fe == mode) scalar = d.scalar, batch = d.batch;
+    std::fesetround(mode == FE_UPWARD ? FE_DOWNWARD : FE_UPWARD);
+  }
+  std::complex<double> w[8];
+  if (g_through_batch) {
+    std::complex<double> z[8];
+    for (auto& v : z) v = {x, y};
+    batch(8, z, w);
+  } else {
+    w[0] = scalar({x, y});
+  }
+  std::fesetround(mode);
   out[0] = w[0].real();
   out[1] = w[0].imag();
 }
@@ -115,6 +133,9 @@ std::optional<int> parse_options(int argc, char** argv, Options& o, std::ofstrea
   command_line.count("--plane-cell", plane_cell, "cell side in binades, 1 to 2100 (default 16)");
   command_line.flag("--check", o.check, "exit 1 when a bound is exceeded");
   command_line.flag("--batch", g_through_batch, "measure the cr row through cr_csqrt_batch");
+  command_line.flag("--fixed-direction", g_fixed_direction,
+                    "measure the cr row through the entries of a fixed direction (cr_csqrt_rn ... _rz), called "
+                    "with the thread in another mode");
   if (const auto done = command_line.parse(argc, argv)) return done;
   if (o.samples == 0) return command_line.fail("--samples must be at least 1");
   if (threads < 1 || threads > 4096) return command_line.fail("--threads must be 1 to 4096");

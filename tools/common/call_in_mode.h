@@ -5,6 +5,7 @@
 
 #include <cfenv>
 #include <complex>
+#include <cstddef>
 
 #include "ravo_libm.h"
 
@@ -24,6 +25,20 @@ struct MeasuredCall {
 };
 
 using CsqrtFunction = ravo_complex_double (*)(ravo_complex_double);
+
+// cr_csqrt_scalar's entries of a fixed direction, one value and arrays, by
+// the direction's mode and the suffix of their names.
+using CsqrtArrayFunction = void (*)(std::size_t, const std::complex<double>*, std::complex<double>*);
+struct FixedDirection {
+  int fe;
+  const char* suffix;
+  CsqrtFunction scalar;
+  CsqrtArrayFunction batch;
+};
+inline constexpr FixedDirection kFixedDirections[] = {{FE_TONEAREST, "rn", cr_csqrt_rn, cr_csqrt_batch_rn},
+                                                      {FE_DOWNWARD, "rd", cr_csqrt_rd, cr_csqrt_batch_rd},
+                                                      {FE_UPWARD, "ru", cr_csqrt_ru, cr_csqrt_batch_ru},
+                                                      {FE_TOWARDZERO, "rz", cr_csqrt_rz, cr_csqrt_batch_rz}};
 
 inline MeasuredCall call_in_mode(CsqrtFunction f, double x, double y, int fe_round) {
   std::fesetround(fe_round);

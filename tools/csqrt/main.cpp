@@ -37,6 +37,8 @@ constexpr const char* kUsage =
     "options:\n"
     "  --round=MODE, --round MODE  rounding mode: nearest (default), down, up, zero\n"
     "  --cr          the correctly rounded root (cr_csqrt_scalar) and its flags\n"
+    "  --entry=E, --entry E  the correctly rounded root in a fixed direction,\n"
+    "                whatever --round says: rn, rd, ru or rz (cr_csqrt_rn ...)\n"
     "  --bits        X and Y are 64-bit patterns in hex (0x7ff0000000000001)\n"
     "  -h, --help    print this help and exit\n"
     "  --version     print the version and exit\n"
@@ -52,6 +54,7 @@ constexpr const char* kUsage =
 struct Options {
   int rounding = FE_TONEAREST;
   bool correctly_rounded = false;
+  const ravo_tools::FixedDirection* entry = nullptr;  // --entry
   bool bits = false;
   std::vector<std::string> operands;
 };
@@ -91,11 +94,14 @@ std::string show_bits(double re, double im) {
 }
 
 void print_root(double x, double y, const Options& opt) {
-  const auto [w, flags] = ravo_tools::call_in_mode(
-      opt.correctly_rounded ? ravo_tools::CsqrtFunction{cr_csqrt_scalar} : ravo_tools::CsqrtFunction{csqrt_scalar}, x,
-      y, opt.rounding);
-  std::cout << (opt.correctly_rounded ? "cr_csqrt(" : "csqrt(") << ravo_cli::echo_number(x) << ", "
-            << ravo_cli::echo_number(y) << ")\n"
+  const ravo_tools::CsqrtFunction f = opt.entry != nullptr    ? opt.entry->scalar
+                                      : opt.correctly_rounded ? ravo_tools::CsqrtFunction{cr_csqrt_scalar}
+                                                              : ravo_tools::CsqrtFunction{csqrt_scalar};
+  const auto [w, flags] = ravo_tools::call_in_mode(f, x, y, opt.rounding);
+  const std::string name = opt.entry != nullptr    ? std::string("cr_csqrt_") + opt.entry->suffix
+                           : opt.correctly_rounded ? "cr_csqrt"
+                                                   : "csqrt";
+  std::cout << name << "(" << ravo_cli::echo_number(x) << ", " << ravo_cli::echo_number(y) << ")\n"
             << "  decimal  " << ravo_cli::echo_number(w.real()) << ' ' << signed_number(w.imag()) << "i\n"
             << "  hex      " << show("%a %+ai", w.real(), w.imag()) << "\n"
             << "  bits     " << show_bits(w.real(), w.imag()) << "\n"
@@ -202,8 +208,8 @@ bool is_operand(const std::string& arg) {
 // CLI11 would read -inf, -nan or -snan as the short options -i, -n, -s. The
 // operands are therefore picked out first, by is_operand, and handed over
 // after a "--", behind the option words in their order. --round is the one
-// option with a separate value, which is never an operand; it is empty when
-// --round ends the options.
+// and --entry are the options with a separate value, which is never an
+// operand; it is empty when the option ends the words.
 std::optional<std::vector<std::string>> options_then_operands(int argc, char** argv) {
   std::vector<std::string> options{argv[0]}, operands;
   for (int i = 1; i < argc; ++i) {
@@ -212,7 +218,7 @@ std::optional<std::vector<std::string>> options_then_operands(int argc, char** a
       operands.insert(operands.end(), argv + i + 1, argv + argc);
       break;
     }
-    if (arg == "--round") {
+    if (arg == "--round" || arg == "--entry") {
       if (i + 1 == argc) return std::nullopt;
       options.push_back(arg);
       options.push_back(argv[++i]);
@@ -233,10 +239,14 @@ int main(int argc, char** argv) {
   ravo_tools::CommandLine command_line("csqrt", "principal complex square root", kUsage);
   command_line.text("--round", mode, "rounding mode", "MODE");
   command_line.flag("--cr", opt.correctly_rounded, "the correctly rounded root");
+  std::string entry;
+  command_line.text("--entry", entry, "a fixed direction", "E");
   command_line.flag("--bits", opt.bits, "operands as bit patterns");
   command_line.operands("operands", opt.operands, "X Y");
   const auto words = options_then_operands(argc, argv);
-  if (!words) return command_line.fail("missing mode after '--round'");
+  if (!words)
+    return command_line.fail(std::string(argv[argc - 1]) == "--entry" ? "missing direction after '--entry'"
+                                                                      : "missing mode after '--round'");
   std::vector<const char*> word_pointers;
   for (const std::string& w : *words) word_pointers.push_back(w.c_str());
   if (const auto done = command_line.parse(static_cast<int>(word_pointers.size()), word_pointers.data())) return *done;
@@ -245,6 +255,12 @@ int main(int argc, char** argv) {
     if (!rounding)
       return command_line.fail("unknown rounding mode " + ravo_cli::quote_token(mode) + ": nearest, down, up or zero");
     opt.rounding = *rounding;
+  }
+  if (command_line.given("--entry")) {
+    for (const auto& d : ravo_tools::kFixedDirections)
+      if (entry == d.suffix) opt.entry = &d;
+    if (opt.entry == nullptr)
+      return command_line.fail("unknown entry " + ravo_cli::quote_token(entry) + ": rn, rd, ru or rz");
   }
 
   if (opt.operands.empty()) return run_stream(opt);
