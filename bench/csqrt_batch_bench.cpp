@@ -8,6 +8,7 @@
 // Ends with a table of ratios against the system loop of the same run.
 #include <benchmark/benchmark.h>
 
+#include <cfenv>
 #include <cmath>
 #include <complex>
 #include <cstdio>
@@ -63,6 +64,16 @@ std::vector<cplx> make_inputs(const std::string& cls, std::size_t n) {
 }
 
 void batch(const cplx* x, cplx* y, std::size_t n) { cr_csqrt_batch(n, x, y); }
+
+// The fixed directions, and the array function with the thread's mode set to
+// the same direction (put back after the call; a call is 65,536 elements).
+void batch_rn(const cplx* x, cplx* y, std::size_t n) { cr_csqrt_batch_rn(n, x, y); }
+void batch_rd(const cplx* x, cplx* y, std::size_t n) { cr_csqrt_batch_rd(n, x, y); }
+void batch_down(const cplx* x, cplx* y, std::size_t n) {
+  std::fesetround(FE_DOWNWARD);
+  cr_csqrt_batch(n, x, y);
+  std::fesetround(FE_TONEAREST);
+}
 
 void system_loop(const cplx* x, cplx* y, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) y[i] = system_csqrt(x[i]);
@@ -155,7 +166,8 @@ int main(int argc, char** argv) {
       const std::string key = std::string(c) + "/" + std::to_string(n);
       inputs[key] = make_inputs(c, n);
       const std::pair<const char*, Kernel> kernels[] = {
-          {"batch", batch}, {"system", system_loop}, {"scalar", scalar_loop}, {"floor", floor}};
+          {"batch", batch},       {"system", system_loop}, {"scalar", scalar_loop},   {"floor", floor},
+          {"batch_rn", batch_rn}, {"batch_rd", batch_rd},  {"batch_down", batch_down}};
       for (const auto& [name, kernel] : kernels) {
         if (kernel == nullptr) continue;
         const std::string full = key + "/" + name;
@@ -183,6 +195,17 @@ int main(int argc, char** argv) {
       const double b = ns(key, "batch"), s = ns(key, "system"), l = ns(key, "scalar"), f = ns(key, "floor");
       std::printf("| %s | %zu | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f |\n", c, n, b, s, l, f, b / s, b / f,
                   l / s);
+    }
+  // The fixed directions beside the thread-mode array function in the same
+  // direction.
+  std::printf(
+      "\n| class | n | batch_rn | batch (nearest) | batch_rn/batch | batch_rd | batch (down) | batch_rd/batch |\n"
+      "|---|---|---|---|---|---|---|---|\n");
+  for (std::size_t n : sizes)
+    for (const char* c : classes) {
+      const std::string key = std::string(c) + "/" + std::to_string(n);
+      const double rn = ns(key, "batch_rn"), b = ns(key, "batch"), rd = ns(key, "batch_rd"), d = ns(key, "batch_down");
+      std::printf("| %s | %zu | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f |\n", c, n, rn, b, rn / b, rd, d, rd / d);
     }
   benchmark::Shutdown();
 }

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <bit>
+#include <cfenv>
 #include <cmath>
 #include <complex>
 #include <cstdio>
@@ -123,6 +124,14 @@ void latency(benchmark::State& state, const std::vector<cplx>& in) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
 }
 
+// A benchmark with the thread's mode set for its whole run.
+template <void (*bench)(benchmark::State&, const std::vector<cplx>&), int kMode>
+void in_mode(benchmark::State& state, const std::vector<cplx>& in) {
+  std::fesetround(kMode);
+  bench(state, in);
+  std::fesetround(FE_TONEAREST);
+}
+
 // Collects the per-call time of each run (median when repeated) for the table.
 // Colours only on a terminal: a reporter passed in does not get the
 // library's --benchmark_color=auto handling.
@@ -173,6 +182,12 @@ int main(int argc, char** argv) {
     {{"inline", throughput<inline_formula>}, {"inline", latency<inline_formula>}},
 #endif
     {{"empty", throughput<empty_call>}, {"empty", latency<empty_call>}},
+    // The fixed directions (the thread in round to nearest) beside
+    // cr_csqrt_scalar with the thread's mode set to the same direction.
+    {{"cr_rn", throughput<cr_csqrt_rn>}, {"cr_rn", latency<cr_csqrt_rn>}},
+    {{"cr_rd", throughput<cr_csqrt_rd>}, {"cr_rd", latency<cr_csqrt_rd>}},
+    {{"cr_down", in_mode<throughput<cr_csqrt_scalar>, FE_DOWNWARD>},
+     {"cr_down", in_mode<latency<cr_csqrt_scalar>, FE_DOWNWARD>}},
   };
   for (int kind = 0; kind < 2; ++kind)
     for (const auto& c : classes)
@@ -202,6 +217,18 @@ int main(int argc, char** argv) {
       std::printf("| %s | %s | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f |\n", kind, c.c_str(),
                   ns("ravo"), ns("cr"), sys, ns("std"), ns("inline"), ns("empty"), ns("ravo") / sys, ns("cr") / sys,
                   ns("cr") / ns("ravo"));
+    }
+  std::printf(
+      "\n| kind | class | cr_rn ns | cr (nearest) ns | cr_rn/cr | cr_rd ns | cr (down) ns | cr_rd/cr |\n"
+      "|---|---|---|---|---|---|---|---|\n");
+  for (const char* kind : {"throughput", "latency"})
+    for (const auto& c : classes) {
+      const auto ns = [&](const char* impl) {
+        const auto it = reporter.ns_per_call.find(std::string(kind) + "/" + c + "/" + impl);
+        return it == reporter.ns_per_call.end() ? NAN : it->second;
+      };
+      std::printf("| %s | %s | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f |\n", kind, c.c_str(), ns("cr_rn"), ns("cr"),
+                  ns("cr_rn") / ns("cr"), ns("cr_rd"), ns("cr_down"), ns("cr_rd") / ns("cr_down"));
     }
   benchmark::Shutdown();
 }

@@ -19,7 +19,7 @@ grep -q "EXIT STATUS" "$work/page.txt" || fail "csqrt(1) has no EXIT STATUS sect
 for name in $exports; do
   [[ -f "$mandir/man3/$name.3" ]] || fail "no page for $name"
   render "man3/$name.3"
-  grep -A3 "^NAME" "$work/page.txt" | tr -s ' \n' ' ' | grep -q "$name[, ]" ||
+  sed -n "/^NAME/,/^LIBRARY/p" "$work/page.txt" | tr -s ' \n' ' ' | grep -q "$name[, ]" ||
     fail "$name is not named in csqrt_scalar(3)"
 done
 [[ -f "$work/share/doc/ravo_libm/LICENSE" ]] || fail "LICENSE not installed"
