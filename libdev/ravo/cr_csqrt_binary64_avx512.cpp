@@ -16,10 +16,10 @@
 #include "../internal/complex_parts.h"
 #include "../internal/cr_csqrt_paths.h"
 #include "../internal/double_double_rounding.h"
+#include "../internal/fixed_direction.h"
 #include "../internal/flag_operations.h"
 #include "../internal/part_placement.h"
 #include "../internal/quiet_lanes.h"
-#include "../internal/rounding_scope.h"
 #include "ravo_libm.h"
 
 using namespace ravo::internal;
@@ -57,7 +57,7 @@ ravo_c_complex in_direction(ravo_c_complex z) {
     if (both_roundings_are_certain(root.big, root.small)) [[likely]]
       return certain_result<kEmbedded>(x, y, root);
   }
-  return in_rounding<kMode, cr_csqrt_binary64>(z);
+  return in_fixed_direction<kMode, cr_csqrt_binary64>(z);
 }
 
 }  // namespace

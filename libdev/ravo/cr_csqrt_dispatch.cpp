@@ -12,7 +12,7 @@
 #include "../internal/cpu_features.h"
 #include "../internal/cr_csqrt_paths.h"
 #include "../internal/first_call_choice.h"
-#include "../internal/rounding_scope.h"
+#include "../internal/fixed_direction.h"
 #include "ravo_libm.h"
 
 using namespace ravo::internal;
@@ -21,24 +21,18 @@ namespace {
 
 using Entry = ravo_c_complex (*)(ravo_c_complex);
 
-// A path's entries in the fixed directions, indexed by RoundingMode: the
-// thread-mode entry in a rounding scope.
-template <Entry f>
-constexpr Entry kInRounding[4] = {in_rounding<kToNearest, f>, in_rounding<kDownward, f>, in_rounding<kUpward, f>,
-                                  in_rounding<kTowardZero, f>};
-
 struct Path {
   const char* name;
   Entry entry;
-  const Entry* in_direction;  // four entries
+  const Entry* in_direction;  // four entries, indexed by RoundingMode
   bool (*runs)();
 };
 
 // In order of preference.
 constexpr Path kPaths[] = {
     {"binary64-avx512", cr_csqrt_binary64_avx512, cr_csqrt_binary64_avx512_in, cpu_has_avx512f_fma},
-    {"binary64-fma", cr_csqrt_binary64, kInRounding<cr_csqrt_binary64>, cpu_has_fma},
-    {"x87", cr_csqrt_x87, kInRounding<cr_csqrt_x87>, runs_anywhere},
+    {"binary64-fma", cr_csqrt_binary64, kInFixedDirection<cr_csqrt_binary64>, cpu_has_fma},
+    {"x87", cr_csqrt_x87, kInFixedDirection<cr_csqrt_x87>, runs_anywhere},
 };
 FirstCallChoice g_path(kPaths, "RAVO_CR_CSQRT_PATH");
 
