@@ -53,6 +53,9 @@ def test_thread_pools():
                 # block's mode for those started in it, after it too.
                 got = np.concatenate(list(pool.map(ravo_libm.cr_csqrt, chunks)))
                 assert bits(got).tolist() == want[workers_mode], workers_mode
+                # A decorated task sets the mode in the worker for its call.
+                got = np.concatenate(list(pool.map(ravo_libm.rounding("down")(ravo_libm.cr_csqrt), chunks)))
+                assert bits(got).tolist() == want["down"], workers_mode
             assert ravo_libm.get_rounding() == "up"
 
 
