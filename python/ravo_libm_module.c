@@ -203,7 +203,8 @@ static PyObject *implementation(PyObject *module, PyObject *unused) {
 
 /* with rounding("down"): ... sets the mode on entry and puts back the one it
  * found on exit, however the block ends. An instance holds one saved mode,
- * so it cannot be entered again while it is active. */
+ * so it cannot be entered again while it is active. The package's
+ * ravo_libm.rounding wraps this type and makes one per decorated call. */
 typedef struct {
   PyObject ob_base;
   int mode;
@@ -268,7 +269,7 @@ static PyMethodDef rounding_methods[] = {
 };
 
 static PyTypeObject RoundingType = {
-    PyVarObject_HEAD_INIT(NULL, 0).tp_name = "ravo_libm.rounding",
+    PyVarObject_HEAD_INIT(NULL, 0).tp_name = "ravo_libm._ravo_libm.rounding",
     .tp_basicsize = sizeof(RoundingObject),
     .tp_flags = Py_TPFLAGS_DEFAULT,
     .tp_doc =
