@@ -30,18 +30,26 @@
  * at full width and few enough calls that their overhead does not show. */
 enum { GATHER_ELEMENTS = 256 };
 
-/* y = cr_csqrt(x). A contiguous operand is handed to cr_csqrt_batch as it
- * is (in place when numpy passes the same memory for both); a strided one
- * goes through a stack buffer. Both give cr_csqrt_scalar's bits and the
- * union of its flags, whatever the strides. */
-static void cr_csqrt_loop(char **args, const npy_intp *dimensions, const npy_intp *steps, void *data) {
-  (void)data;
+/* An array function of the library, y[i] = f(x[i]) for i < n with the
+ * flags of the n calls. The loop receives it through the ufunc's data
+ * pointer, wrapped in a struct: ISO C has no conversion between function
+ * and object pointers. */
+typedef struct {
+  void (*apply)(size_t n, const ravo_c_complex *x, ravo_c_complex *y);
+} BatchFunction;
+
+/* y = f(x) for the BatchFunction in data. A contiguous operand is handed to
+ * the array function as it is (in place when numpy passes the same memory
+ * for both); a strided one goes through a stack buffer. Both give the
+ * scalar function's bits and the union of its flags, whatever the strides. */
+static void batch_loop(char **args, const npy_intp *dimensions, const npy_intp *steps, void *data) {
+  void (*const apply)(size_t, const ravo_c_complex *, ravo_c_complex *) = ((const BatchFunction *)data)->apply;
   const npy_intp n = dimensions[0];
   const npy_intp in_step = steps[0], out_step = steps[1];
   char *in = args[0], *out = args[1];
   const npy_intp element = (npy_intp)sizeof(ravo_c_complex);
   if (in_step == element && out_step == element) {
-    cr_csqrt_batch((size_t)n, (const ravo_c_complex *)in, (ravo_c_complex *)out);
+    apply((size_t)n, (const ravo_c_complex *)in, (ravo_c_complex *)out);
     return;
   }
   ravo_c_complex buffer[GATHER_ELEMENTS];
@@ -53,7 +61,7 @@ static void cr_csqrt_loop(char **args, const npy_intp *dimensions, const npy_int
       src = buffer;
     }
     ravo_c_complex *dst = out_step == element ? (ravo_c_complex *)out : buffer;
-    cr_csqrt_batch((size_t)m, src, dst);
+    apply((size_t)m, src, dst);
     if (dst == buffer) {
       for (npy_intp i = 0; i < m; ++i) memcpy(out + i * out_step, &buffer[i], sizeof buffer[i]);
     }
@@ -74,7 +82,7 @@ static void csqrt_loop(char **args, const npy_intp *dimensions, const npy_intp *
   }
 }
 
-static PyUFuncGenericFunction cr_csqrt_loops[] = {cr_csqrt_loop};
+static PyUFuncGenericFunction batch_loops[] = {batch_loop};
 static PyUFuncGenericFunction csqrt_loops[] = {csqrt_loop};
 static void *no_loop_data[] = {NULL};
 static char complex128_to_complex128[] = {NPY_CDOUBLE, NPY_CDOUBLE};
@@ -107,6 +115,46 @@ static const char csqrt_doc[] =
     "values, signs and flags as for\n"
     "cr_csqrt, except that underflow is raised whenever a part is subnormal.\n"
     "Use cr_csqrt for results that are correctly rounded in every mode.";
+
+/* The docstring of a fixed-direction ufunc: how it rounds, the mode name
+ * whose cr_csqrt it equals, its array function. */
+#define DIRECTED_DOC(how, mode_name, batch_name)                                \
+  "Principal square root, correctly rounded " how                               \
+  ", element-wise.\n"                                                           \
+  "\n"                                                                          \
+  "Each part of the result is the exact square root's part rounded once to\n"   \
+  "float64 in that direction (subnormals included), whatever the calling\n"     \
+  "thread's rounding mode, which is the same after the call. The real part\n"   \
+  "is +0 or positive, the imaginary part has the sign of Im z. The bits and\n"  \
+  "the floating-point flags (seen through np.errstate) are those of cr_csqrt\n" \
+  "with the thread in mode '" mode_name                                         \
+  "': special values, input casting and\n"                                      \
+  "flags as documented there. For code that does not own its threads' modes:\n" \
+  "thread pools, dask workers, interval bounds.\n"                              \
+  "\n"                                                                          \
+  "Contiguous data goes to the library's array function " batch_name            \
+  "\n"                                                                          \
+  "in one call; strided data in blocks of 256 elements."
+
+/* The ufuncs over the library's array functions: the one loop batch_loop,
+ * told by its data which function to apply. data[0] points at function,
+ * set at import (numpy keeps the pointer, so the table is static). */
+static struct {
+  const char *name;
+  const char *doc;
+  BatchFunction function;
+  void *data[1];
+} batch_ufuncs[] = {
+    {"cr_csqrt", cr_csqrt_doc, {cr_csqrt_batch}, {NULL}},
+    {"cr_csqrt_rn",
+     DIRECTED_DOC("to nearest (ties to even)", "nearest", "cr_csqrt_batch_rn"),
+     {cr_csqrt_batch_rn},
+     {NULL}},
+    {"cr_csqrt_rd", DIRECTED_DOC("downward (toward -inf)", "down", "cr_csqrt_batch_rd"), {cr_csqrt_batch_rd}, {NULL}},
+    {"cr_csqrt_ru", DIRECTED_DOC("upward (toward +inf)", "up", "cr_csqrt_batch_ru"), {cr_csqrt_batch_ru}, {NULL}},
+    {"cr_csqrt_rz", DIRECTED_DOC("toward zero", "zero", "cr_csqrt_batch_rz"), {cr_csqrt_batch_rz}, {NULL}},
+};
+enum { BATCH_UFUNC_COUNT = sizeof batch_ufuncs / sizeof batch_ufuncs[0] };
 
 /* The four rounding modes by name, in both directions. */
 static const struct {
@@ -155,7 +203,8 @@ static PyObject *implementation(PyObject *module, PyObject *unused) {
 
 /* with rounding("down"): ... sets the mode on entry and puts back the one it
  * found on exit, however the block ends. An instance holds one saved mode,
- * so it cannot be entered again while it is active. */
+ * so it cannot be entered again while it is active. The package's
+ * ravo_libm.rounding wraps this type and makes one per decorated call. */
 typedef struct {
   PyObject ob_base;
   int mode;
@@ -220,7 +269,7 @@ static PyMethodDef rounding_methods[] = {
 };
 
 static PyTypeObject RoundingType = {
-    PyVarObject_HEAD_INIT(NULL, 0).tp_name = "ravo_libm.rounding",
+    PyVarObject_HEAD_INIT(NULL, 0).tp_name = "ravo_libm._ravo_libm.rounding",
     .tp_basicsize = sizeof(RoundingObject),
     .tp_flags = Py_TPFLAGS_DEFAULT,
     .tp_doc =
@@ -261,6 +310,7 @@ static struct PyModuleDef module_definition = {
         "Complex square roots as numpy ufuncs.\n"
         "\n"
         "cr_csqrt  correctly rounded in every rounding mode, the same bits on every platform\n"
+        "cr_csqrt_rn, _rd, _ru, _rz  the same, each in its fixed direction whatever the thread's mode\n"
         "csqrt     the x87 extended-precision design, within one ulp in round to nearest\n"
         "rounding  context manager for the calling thread's rounding mode\n"
         "get_rounding, implementation",
@@ -268,9 +318,8 @@ static struct PyModuleDef module_definition = {
     .m_methods = module_methods,
 };
 
-static int add_ufunc(PyObject *module, PyUFuncGenericFunction *loops, const char *name, const char *doc) {
-  PyObject *ufunc =
-      PyUFunc_FromFuncAndData(loops, no_loop_data, complex128_to_complex128, 1, 1, 1, PyUFunc_None, name, doc, 0);
+static int add_ufunc(PyObject *module, PyUFuncGenericFunction *loops, void **data, const char *name, const char *doc) {
+  PyObject *ufunc = PyUFunc_FromFuncAndData(loops, data, complex128_to_complex128, 1, 1, 1, PyUFunc_None, name, doc, 0);
   if (ufunc == NULL) return -1;
   if (PyModule_AddObject(module, name, ufunc) < 0) {
     Py_DECREF(ufunc);
@@ -297,8 +346,14 @@ PyMODINIT_FUNC PyInit__ravo_libm(void) {
     Py_DECREF(module);
     return NULL;
   }
-  if (add_ufunc(module, cr_csqrt_loops, "cr_csqrt", cr_csqrt_doc) < 0 ||
-      add_ufunc(module, csqrt_loops, "csqrt", csqrt_doc) < 0) {
+  for (int i = 0; i < BATCH_UFUNC_COUNT; ++i) {
+    batch_ufuncs[i].data[0] = &batch_ufuncs[i].function;
+    if (add_ufunc(module, batch_loops, batch_ufuncs[i].data, batch_ufuncs[i].name, batch_ufuncs[i].doc) < 0) {
+      Py_DECREF(module);
+      return NULL;
+    }
+  }
+  if (add_ufunc(module, csqrt_loops, no_loop_data, "csqrt", csqrt_doc) < 0) {
     Py_DECREF(module);
     return NULL;
   }

@@ -8,7 +8,8 @@
 #     error bound), python3-matplotlib (accuracy picture), man-db (renders the
 #     manual pages)
 #   Python module and its tests: python3-dev python3-numpy python3-mpmath
-#     python3-hypothesis python3-pytest
+#     python3-hypothesis python3-pytest, python3-dask python3-distributed
+#     (the fixed-direction ufuncs in dask's threads and worker processes)
 #   benchmarks: libbenchmark-dev
 #   packaging (tools/packaging-check.sh): python3-venv python3-setuptools
 #     python3-wheel python3-build (pip install . and the wheel),
@@ -23,7 +24,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkgconf libgtest-dev
           libbenchmark-dev libmpfr-dev libmpc-dev libcli11-dev binutils gappa python3-matplotlib man-db
-          python3-dev python3-numpy python3-mpmath python3-hypothesis python3-pytest
+          python3-dev python3-numpy python3-mpmath python3-hypothesis python3-pytest python3-dask python3-distributed
           python3-venv python3-setuptools python3-wheel python3-build python3-mypy
           debhelper dh-python dpkg-dev fakeroot lintian git clang-format)
 if [[ ${1:-} == --aarch64 ]]; then

@@ -12,11 +12,17 @@ __version__: str
 # complex128 -> complex128 ufuncs (nin=1, nout=1); any input numpy casts
 # safely to complex128 is accepted.
 cr_csqrt: np.ufunc
+# cr_csqrt in a fixed direction, whatever the calling thread's mode.
+cr_csqrt_rn: np.ufunc
+cr_csqrt_rd: np.ufunc
+cr_csqrt_ru: np.ufunc
+cr_csqrt_rz: np.ufunc
 csqrt: np.ufunc
 
 def get_rounding() -> _RoundingMode: ...
 def implementation() -> _Implementation: ...
 
+# The context behind the package's rounding, which also decorates.
 @final
 class rounding:
     def __new__(cls, mode: _RoundingMode) -> rounding: ...

@@ -1,7 +1,7 @@
 """What numpy users expect of a ufunc: casting of scalars and other dtypes,
 empty and 0-d arrays, out= (aliasing the input too), where=, broadcasting,
 and views of every layout, each against the same values computed from a
-fresh contiguous complex128 copy."""
+fresh contiguous complex128 copy; the rounding context, as a decorator too."""
 import math
 import threading
 
@@ -157,6 +157,56 @@ def test_rounding_context():
     with pytest.raises(ValueError, match="rounding mode"):
         ravo_libm.rounding("upward")
     assert ravo_libm.get_rounding() == "nearest"
+
+
+def test_rounding_as_decorator():
+    # Each call sets the mode and puts back the one it found, on return and
+    # on raise, with its own saved mode: recursion and two threads in the
+    # same decorated function at once.
+    together = threading.Barrier(2, timeout=10)
+
+    @ravo_libm.rounding("down")
+    def lower(z, depth=0, fail=False, meet=False):
+        """sqrt z rounded down."""
+        assert ravo_libm.get_rounding() == "down"
+        if meet:
+            together.wait()
+        if depth:
+            with ravo_libm.rounding("up"):
+                lower(z, depth - 1)
+                assert ravo_libm.get_rounding() == "up"
+        if fail:
+            raise KeyError
+        return ravo_libm.cr_csqrt(z)
+
+    with ravo_libm.rounding("down"):
+        want = ravo_libm.cr_csqrt(2.0)
+    assert want != ravo_libm.cr_csqrt(2.0)
+    assert lower(2.0, depth=2) == want and ravo_libm.get_rounding() == "nearest"
+    with ravo_libm.rounding("zero"):
+        with pytest.raises(KeyError):
+            lower(2.0, fail=True)
+        assert ravo_libm.get_rounding() == "zero"
+    results = []
+    threads = [threading.Thread(target=lambda: results.append((lower(2.0, meet=True), ravo_libm.get_rounding())))
+               for _ in range(2)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    assert results == [(want, "nearest")] * 2
+    # It looks like the function it wraps, and binds as a method.
+    assert (lower.__name__, lower.__doc__, lower.__wrapped__.__name__) == ("lower", "sqrt z rounded down.", "lower")
+
+    class Holder:
+        @ravo_libm.rounding("up")
+        def mode(self):
+            return self, ravo_libm.get_rounding()
+
+    holder = Holder()
+    assert holder.mode() == (holder, "up") and ravo_libm.get_rounding() == "nearest"
+    context = ravo_libm.rounding("zero")
+    assert isinstance(context, ravo_libm.rounding) and repr(context) == "ravo_libm.rounding('zero')"
 
 
 def test_rounding_is_the_calling_threads():
