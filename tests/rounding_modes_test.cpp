@@ -86,18 +86,7 @@ TEST(RoundingModes, SignsFlagsSymmetryAndAccuracy) {
 }
 
 #if defined(__x86_64__)
-mpfr_rnd_t to_mpfr(int mode) {
-  switch (mode) {
-    case FE_DOWNWARD:
-      return MPFR_RNDD;
-    case FE_UPWARD:
-      return MPFR_RNDU;
-    case FE_TOWARDZERO:
-      return MPFR_RNDZ;
-    default:
-      return MPFR_RNDN;
-  }
-}
+using ravo_oracle::to_mpfr;
 
 // csqrt_scalar's imaginary-axis root on x86-64, built from MPFR as the x87
 // design computes it: sqrt(a/2) rounded in the mode to the extended format's 64-bit

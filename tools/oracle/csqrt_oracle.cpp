@@ -4,9 +4,6 @@
 #include <cmath>
 
 namespace ravo_oracle {
-namespace {
-
-constexpr mpfr_prec_t kExactBits = 256;
 
 mpfr_rnd_t to_mpfr(int fe_round) {
   switch (fe_round) {
@@ -20,6 +17,10 @@ mpfr_rnd_t to_mpfr(int fe_round) {
       return MPFR_RNDN;
   }
 }
+
+namespace {
+
+constexpr mpfr_prec_t kExactBits = 256;
 
 // v holds a 53-bit value rounded with ternary `inexact` in an unbounded
 // exponent range; round it again into binary64's range, subnormals included.

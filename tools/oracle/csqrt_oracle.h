@@ -14,6 +14,9 @@ struct Pair {
   double im;
 };
 
+// MPFR's rounding for an FE_ rounding mode.
+mpfr_rnd_t to_mpfr(int fe_round);
+
 class CsqrtOracle {
  public:
   CsqrtOracle();
