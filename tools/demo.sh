@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Shows both functions through the csqrt tool: an exact root, the double
 # rounding that cr_csqrt_scalar corrects, a directed mode in the third
-# quadrant, special values and a signalling NaN, and a stream of pairs.
+# quadrant and a fixed direction, special values and a signalling NaN, and a stream of pairs.
 set -euo pipefail
 csqrt=$1
 run() { echo "\$ csqrt $*"; "$csqrt" "$@"; echo; }
@@ -16,6 +16,9 @@ note "Rounding upward in the third quadrant: csqrt_scalar rounds the magnitudes,
 note "parts land just below the exact root; cr_csqrt_scalar rounds each part upward."
 run --round up -3 -5
 run --cr --round up -3 -5
+note "A fixed direction whatever the thread's mode (cr_csqrt_ru): the same upward root"
+note "from a thread rounding to nearest."
+run --entry ru -3 -5
 note "Special values (ISO C Annex G): csqrt(-inf + NaN i) = NaN + inf i, no flag;"
 note "a signalling NaN comes back quiet, with invalid raised."
 run -inf nan
