@@ -20,27 +20,33 @@ RAVO_INTERNAL_BEGIN
 
 class RoundingScope {
  public:
-  explicit RoundingScope(RoundingMode mode) {
+  // A word already in the mode is not written, in or out: a caller asking
+  // for its own thread's mode pays two reads.
+  explicit RoundingScope(RoundingMode mode) : mode_(mode) {
 #if defined(__x86_64__)
-    set_x87_control_word(static_cast<std::uint16_t>((caller_cw_ & ~kRoundingControl) | mode << 10));
-    set_sse_rounding(mode);
+    if (x87_rounding(caller_cw_) != mode_) set_x87_control_word(with_rounding(caller_cw_, mode_));
+    if (caller_sse_ != mode_) set_sse_rounding(mode_);
 #else
-    set_binary64_rounding(mode);
+    if (caller_ != mode_) set_binary64_rounding(mode_);
 #endif
   }
   ~RoundingScope() {
 #if defined(__x86_64__)
-    set_x87_control_word(caller_cw_);
-    set_sse_rounding(caller_sse_);
+    if (x87_rounding(caller_cw_) != mode_) set_x87_control_word(caller_cw_);
+    if (caller_sse_ != mode_) set_sse_rounding(caller_sse_);
 #else
-    set_binary64_rounding(caller_);
+    if (caller_ != mode_) set_binary64_rounding(caller_);
 #endif
   }
   RoundingScope(const RoundingScope&) = delete;
   RoundingScope& operator=(const RoundingScope&) = delete;
 
  private:
+  const RoundingMode mode_;
 #if defined(__x86_64__)
+  static std::uint16_t with_rounding(std::uint16_t cw, RoundingMode mode) {
+    return static_cast<std::uint16_t>((cw & ~kRoundingControl) | mode << 10);
+  }
   const std::uint16_t caller_cw_ = x87_control_word();
   const RoundingMode caller_sse_ = binary64_rounding();
 #else
