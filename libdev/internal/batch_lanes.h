@@ -183,7 +183,6 @@ struct LaneOperands {
 // X = |x| 4^-k and Y = |y| 4^-k (the larger in [1, 4), the smaller 0 below
 // 2^-300), N = y's significand; t = T 2^k, q = Q 2^(ey - k).
 inline LaneOperands scaled_operands(LaneMask x_bits, LaneMask y_bits) {
-  constexpr std::int64_t kMagnitude = ~(std::int64_t{1} << 63), kFraction = (std::int64_t{1} << 52) - 1;
   const LaneMask ex = biased_exponent(x_bits), ey = biased_exponent(y_bits);
   const LaneMask taken = (ex >= 1) & (ex <= 2046) & (ey >= 1) & (ey <= 2046);
   const LaneMask x_larger = ex > ey;
@@ -191,12 +190,12 @@ inline LaneOperands scaled_operands(LaneMask x_bits, LaneMask y_bits) {
   const LaneMask k = (LaneMask)((LaneBits)(e_max - 1023 + 2048) >> 1) - 1024;  // floor, by a logical shift
   const auto scaled = [&](LaneMask bits, LaneMask e) {
     const LaneMask kept = (e - 1023 - (k + k)) >= kFlushedBelow;
-    return (LaneDouble)(kept & (LaneMask)((LaneBits)(bits & kMagnitude) - ((LaneBits)k << 53)));
+    return (LaneDouble)(kept & (LaneMask)(((LaneBits)bits & ~kSignBit) - ((LaneBits)k << 53)));
   };
   const LaneDouble one = LaneDouble{} + 1.0;
   return {select(taken, scaled(x_bits, ex), one),
           select(taken, scaled(y_bits, ey), one),
-          select(taken, (LaneDouble)((y_bits & kFraction) | (std::int64_t{1023} << 52)), one),
+          select(taken, (LaneDouble)(((LaneBits)y_bits & kFractionBits) | (std::uint64_t{1023} << 52)), one),
           k,
           ey - 1023 - k,
           taken};
@@ -219,7 +218,7 @@ __attribute__((always_inline)) inline unsigned finish_lanes(LanePair z, const La
   if (kScaled) done &= op.taken & exponent_clears_underflow(biased_exponent((LaneMask)root.small.hi), op.small_scale);
   // The parts placed by x's sign (part_placement.h); the imaginary one takes
   // y's sign.
-  const LaneMask x_negative = (LaneMask)z.re < 0, y_sign = (LaneMask)z.im & (std::int64_t{1} << 63);
+  const LaneMask x_negative = (LaneMask)z.re < 0, y_sign = (LaneMask)((LaneBits)z.im & kSignBit);
   const PartsOf<DoubleDoubleOf<LaneDouble>> w = placed(x_negative, root.big, root.small);
   const PartsOf<LaneMask> scale = placed(x_negative, op.big_scale, op.small_scale);
   LaneDouble w_re = w.re.hi + w.re.lo, w_im = signed_sum(w.im, y_sign);
@@ -235,9 +234,8 @@ __attribute__((always_inline)) inline unsigned finish_lanes(LanePair z, const La
 // scaled.
 __attribute__((always_inline)) inline unsigned root_lanes(const double* x, double* y) {
   const LanePair z = load_complex(x);
-  constexpr std::int64_t kMagnitude = ~(std::int64_t{1} << 63);
   constexpr auto kLow = static_cast<std::int64_t>(kUnscaledLowest), kHigh = static_cast<std::int64_t>(kUnscaledAbove);
-  const LaneMask ax = (LaneMask)z.re & kMagnitude, ay = (LaneMask)z.im & kMagnitude;
+  const LaneMask ax = (LaneMask)((LaneBits)z.re & ~kSignBit), ay = (LaneMask)((LaneBits)z.im & ~kSignBit);
   const LaneMask unscaled = (ax >= kLow) & (ax < kHigh) & (ay >= kLow) & (ay < kHigh);
   if (lane_bits(unscaled) == (1u << kLanes) - 1)
     return finish_lanes<false>(
