@@ -206,9 +206,10 @@ TEST(CrCsqrt, KernelErrorsNearTheBound) {
       {0xbe52c104ec594d45, 0xbf60000039b1fdba, U},
       {0x3e49a8b47c977828, 0xbfa0000051bc5e7f, U},
       {0xbc0395b1cff68f25, 0xbd00000ea5592f70, U},
-      // The real part 2.7e-30 ulp below 0x1.a17a9c14833b1p+0, off an exact
-      // square by a tiny y: the binary64 kernel's value may fall on either
-      // side of the grid point, so its test must take both sides' margin.
+      // An exact square plus a tiny y: re, rounded upward to
+      // 0x1.a17a9c14833b1p+0, lies a few 1e-30 ulp below that number, so the
+      // binary64 kernel's approximation may fall on either side of it and
+      // the rounding test needs its margin on both sides.
       {0x40054685599fb1e4, 0x3d000fb0d55c4b5a, U},
   };
   for (const auto& r : rows) {

@@ -257,6 +257,8 @@ inline Binary64Root binary64_root(double x, double y) {
     return n.e - 2 * k < kFlushedBelow ? 0.0 : times_power_of_two(n.m, n.e - 2 * k);
   };
   const RootPair r = root_core(scaled(nx), scaled(ny), ny.m);
+  // Built from the values, not by copying r's aggregates, which GCC would
+  // pass through the stack.
   return {{r.big.hi, r.big.lo}, {r.small.hi, r.small.lo}, k, ny.e - k};
 }
 

@@ -7,8 +7,9 @@
 // of hi's last place, which also covers the finer grid below hi when hi is
 // a power of two and lo < 0. lo in quarter places, w = lo 2^(54 - E) for hi
 // in [2^E, 2^(E+1)), is exact: a power-of-two scaling whose result is
-// normal (the kernel's non-zero values are at least 2^-1022 (unscaled) or
-// 2^-925 (scaled), and E is at most 61, so w is 0 or above 2^-990), and
+// normal (the kernel's non-zero values are at least 2^-981 unscaled and
+// 2^-925 scaled, binary64_kernel.h, and E is at most 61, so w is 0 or
+// above 2^-990), and
 // below 64. Its distance to the nearest integer is exact too (a multiple
 // of w's last place, at most 1/2). The kernel errs by less than 2^-97 |v|,
 // and |v| < 2^55 quarter places, so the error is below 2^-42 quarter

@@ -119,26 +119,7 @@ inline std::complex<double> csqrt_scalar(std::complex<double> z) {
   return {__extension__ __real__ w, __extension__ __imag__ w};
 }
 
-inline std::complex<double> cr_csqrt_scalar(std::complex<double> z) {
-  const ravo_c_complex w = cr_csqrt_scalar(ravo_to_c_complex(z));
-  return {__extension__ __real__ w, __extension__ __imag__ w};
-}
-
-/* The array function on std::complex<double>, which has the layout of
- * double _Complex (two doubles, real part first). */
-inline void cr_csqrt_batch(size_t n, const std::complex<double> *x, std::complex<double> *y) {
-  cr_csqrt_batch(n, reinterpret_cast<const ravo_c_complex *>(x), reinterpret_cast<ravo_c_complex *>(y));
-}
-#if __cplusplus >= 202002L
-#include <span>
-/* Over contiguous ranges: y[i] = cr_csqrt_scalar(x[i]) for the first
- * min(x.size(), y.size()) elements. */
-inline void cr_csqrt_batch(std::span<const std::complex<double>> x, std::span<std::complex<double>> y) {
-  cr_csqrt_batch(x.size() < y.size() ? x.size() : y.size(), x.data(), y.data());
-}
-#endif
-
-/* A real argument x is x + 0i. Without these, a double reaches the C
+/* A real argument x is x + 0i (here and in the overloads below). Without these, a double reaches the C
  * declaration (to double _Complex is a standard conversion, to
  * std::complex<double> a user-defined one) and the caller gets the C type
  * back; as templates they match any arithmetic type exactly, int included. */
@@ -147,14 +128,12 @@ inline std::complex<double> csqrt_scalar(Real x) {
   return csqrt_scalar(std::complex<double>(static_cast<double>(x), 0.0));
 }
 
-template <typename Real, typename std::enable_if<std::is_arithmetic<Real>::value, int>::type = 0>
-inline std::complex<double> cr_csqrt_scalar(Real x) {
-  return cr_csqrt_scalar(std::complex<double>(static_cast<double>(x), 0.0));
-}
-
-/* The fixed directions take the same overloads: std::complex<double>, a
- * real number, arrays of std::complex<double> and ranges. */
-#define RAVO_LIBM_DIRECTED_OVERLOADS(scalar, batch)                                                 \
+/* The correctly rounded functions, in the thread's mode and in the fixed
+ * directions, take std::complex<double> or a real number; their array forms
+ * take arrays of std::complex<double>, which has the layout of
+ * double _Complex (two doubles, real part first), and contiguous ranges:
+ * y[i] = f(x[i]) for the first min(x.size(), y.size()) elements. */
+#define RAVO_LIBM_CR_OVERLOADS(scalar, batch)                                                       \
   inline std::complex<double> scalar(std::complex<double> z) {                                      \
     const ravo_c_complex w = scalar(ravo_to_c_complex(z));                                          \
     return {__extension__ __real__ w, __extension__ __imag__ w};                                    \
@@ -166,21 +145,24 @@ inline std::complex<double> cr_csqrt_scalar(Real x) {
   inline void batch(size_t n, const std::complex<double> *x, std::complex<double> *y) {             \
     batch(n, reinterpret_cast<const ravo_c_complex *>(x), reinterpret_cast<ravo_c_complex *>(y));   \
   }
-RAVO_LIBM_DIRECTED_OVERLOADS(cr_csqrt_rn, cr_csqrt_batch_rn)
-RAVO_LIBM_DIRECTED_OVERLOADS(cr_csqrt_rd, cr_csqrt_batch_rd)
-RAVO_LIBM_DIRECTED_OVERLOADS(cr_csqrt_ru, cr_csqrt_batch_ru)
-RAVO_LIBM_DIRECTED_OVERLOADS(cr_csqrt_rz, cr_csqrt_batch_rz)
-#undef RAVO_LIBM_DIRECTED_OVERLOADS
+RAVO_LIBM_CR_OVERLOADS(cr_csqrt_scalar, cr_csqrt_batch)
+RAVO_LIBM_CR_OVERLOADS(cr_csqrt_rn, cr_csqrt_batch_rn)
+RAVO_LIBM_CR_OVERLOADS(cr_csqrt_rd, cr_csqrt_batch_rd)
+RAVO_LIBM_CR_OVERLOADS(cr_csqrt_ru, cr_csqrt_batch_ru)
+RAVO_LIBM_CR_OVERLOADS(cr_csqrt_rz, cr_csqrt_batch_rz)
+#undef RAVO_LIBM_CR_OVERLOADS
 #if __cplusplus >= 202002L
-#define RAVO_LIBM_DIRECTED_RANGES(batch)                                                          \
+#include <span>
+#define RAVO_LIBM_CR_RANGES(batch)                                                                \
   inline void batch(std::span<const std::complex<double>> x, std::span<std::complex<double>> y) { \
     batch(x.size() < y.size() ? x.size() : y.size(), x.data(), y.data());                         \
   }
-RAVO_LIBM_DIRECTED_RANGES(cr_csqrt_batch_rn)
-RAVO_LIBM_DIRECTED_RANGES(cr_csqrt_batch_rd)
-RAVO_LIBM_DIRECTED_RANGES(cr_csqrt_batch_ru)
-RAVO_LIBM_DIRECTED_RANGES(cr_csqrt_batch_rz)
-#undef RAVO_LIBM_DIRECTED_RANGES
+RAVO_LIBM_CR_RANGES(cr_csqrt_batch)
+RAVO_LIBM_CR_RANGES(cr_csqrt_batch_rn)
+RAVO_LIBM_CR_RANGES(cr_csqrt_batch_rd)
+RAVO_LIBM_CR_RANGES(cr_csqrt_batch_ru)
+RAVO_LIBM_CR_RANGES(cr_csqrt_batch_rz)
+#undef RAVO_LIBM_CR_RANGES
 #endif
 #endif
 
