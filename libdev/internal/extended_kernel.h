@@ -16,6 +16,8 @@
 #include "target_namespace.h"
 
 RAVO_INTERNAL_BEGIN
+// File-local in every source that includes it, as csqrt_scalar's kernel.
+namespace {
 
 // Binary64 values reach the x87 unit through memory. Left to itself, GCC
 // routes every SSE <-> x87 transfer through one shared stack slot, so a call's
@@ -45,6 +47,7 @@ inline ExtendedRoot extended_root(double x, double y) {
   return {T, (0.5L * Y) / T};
 }
 
+}  // namespace
 RAVO_INTERNAL_END
 
 #endif

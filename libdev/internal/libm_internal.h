@@ -1,5 +1,6 @@
 // Bit-level classification of binary64 values and the read-only constants
-// that fixed results are copied from.
+// that fixed results are copied from. Everything here has internal linkage
+// in each source that includes it.
 //
 // The predicates look only at the raw bit pattern (high word: sign, 11-bit
 // exponent, top 20 significand bits; low word: bottom 32 significand bits),
@@ -14,6 +15,9 @@
 #include "target_namespace.h"
 
 RAVO_INTERNAL_BEGIN
+// File-local in every source that includes this header: an unnamed
+// namespace inside the library's own.
+namespace {
 
 // Any NaN, quiet or signalling, of either sign.
 constexpr std::int32_t __libm_internal_isnan(double x) {
@@ -38,6 +42,7 @@ constexpr double NEGINFA = from_bits(0xFFF0000000000000);
 // 2^-1022, the smallest positive normal binary64.
 constexpr double _DBL_MIN_NORMAL = from_bits(0x0010000000000000);
 
+}  // namespace
 RAVO_INTERNAL_END
 
 #endif
