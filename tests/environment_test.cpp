@@ -272,32 +272,28 @@ TEST(Environment, CrCsqrtAsInTheDefaultEnvironment) { check_every_environment(cr
 // The array function on eight copies of z, as many as the widest vector
 // has lanes: the vector work must give way where it cannot promise the
 // scalar result (a trap enabled, the SSE mode apart from the x87 one).
-ravo_c_complex batch_of_eight(ravo_c_complex z) {
-  ravo_c_complex in[8], out[8];
-  for (auto& v : in) v = z;
-  cr_csqrt_batch(8, in, out);
-  return out[0];
-}
-
-TEST(Environment, CrCsqrtBatchAsInTheDefaultEnvironment) { check_every_environment(batch_of_eight, run_cr_csqrt); }
-
-// The fixed directions, one value and arrays, in every thread mode: as
-// cr_csqrt_scalar in the default environment in their own mode.
 template <void (*batch)(size_t, const ravo_c_complex*, ravo_c_complex*)>
-ravo_c_complex directed_batch_of_eight(ravo_c_complex z) {
+ravo_c_complex batch_of_eight(ravo_c_complex z) {
   ravo_c_complex in[8], out[8];
   for (auto& v : in) v = z;
   batch(8, in, out);
   return out[0];
 }
 
+TEST(Environment, CrCsqrtBatchAsInTheDefaultEnvironment) {
+  check_every_environment(batch_of_eight<cr_csqrt_batch>, run_cr_csqrt);
+}
+
+// The fixed directions, one value and arrays, in every thread mode: as
+// cr_csqrt_scalar in the default environment in their own mode.
+
 TEST(Environment, FixedDirectionsAsInTheDefaultEnvironment) {
   check_every_environment(cr_csqrt_rn, run_cr_csqrt, FE_TONEAREST);
   check_every_environment(cr_csqrt_rd, run_cr_csqrt, FE_DOWNWARD);
   check_every_environment(cr_csqrt_ru, run_cr_csqrt, FE_UPWARD);
   check_every_environment(cr_csqrt_rz, run_cr_csqrt, FE_TOWARDZERO);
-  check_every_environment(directed_batch_of_eight<cr_csqrt_batch_rd>, run_cr_csqrt, FE_DOWNWARD);
-  check_every_environment(directed_batch_of_eight<cr_csqrt_batch_ru>, run_cr_csqrt, FE_UPWARD);
+  check_every_environment(batch_of_eight<cr_csqrt_batch_rd>, run_cr_csqrt, FE_DOWNWARD);
+  check_every_environment(batch_of_eight<cr_csqrt_batch_ru>, run_cr_csqrt, FE_UPWARD);
 }
 
 }  // namespace
