@@ -9,11 +9,22 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fp_bits.h"
+
 namespace ravo::internal {
 
 std::size_t batch_lanes_avx512(std::size_t n, const double* x, double* y, std::uint32_t* left, bool& certified);
 std::size_t batch_lanes_avx2(std::size_t n, const double* x, double* y, std::uint32_t* left, bool& certified);
 std::size_t batch_lanes_neon(std::size_t n, const double* x, double* y, std::uint32_t* left, bool& certified);
+
+// The same for binary32 values (x and y interleaved floats), rounding in
+// `mode` (binary32_lanes.h).
+std::size_t batch_lanes32_avx512(std::size_t n, const float* x, float* y, std::uint32_t* left, bool& certified,
+                                 RoundingMode mode);
+std::size_t batch_lanes32_avx2(std::size_t n, const float* x, float* y, std::uint32_t* left, bool& certified,
+                               RoundingMode mode);
+std::size_t batch_lanes32_neon(std::size_t n, const float* x, float* y, std::uint32_t* left, bool& certified,
+                               RoundingMode mode);
 
 }  // namespace ravo::internal
 

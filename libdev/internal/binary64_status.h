@@ -89,6 +89,12 @@ inline RoundingMode binary64_rounding() {
   return sse_rounding(mxcsr);
 }
 
+// Every SSE exception masked: binary64 work traps on nothing.
+inline bool binary64_traps_masked(std::uint64_t status) { return (status & kSseMasks) == kSseMasks; }
+
+// The library's rounding mode: the x87 one (what fegetround reports).
+inline RoundingMode library_rounding() { return x87_rounding(x87_control_word()); }
+
 // MXCSR's rounding field set to a mode; the flags raised meanwhile stay.
 inline void set_sse_rounding(RoundingMode mode) {
   set_binary64_status((binary64_status() & ~std::uint64_t{kSseRounding}) | (std::uint64_t{mode} << 13));
@@ -127,6 +133,9 @@ inline RoundingMode binary64_rounding() {
   constexpr RoundingMode kFromFpcr[4] = {kToNearest, kUpward, kDownward, kTowardZero};
   return kFromFpcr[(fpcr >> 22) & 3u];
 }
+
+inline bool binary64_traps_masked(std::uint64_t status) { return binary64_is_standard(status); }
+inline RoundingMode library_rounding() { return binary64_rounding(); }
 
 // FPCR's rounding field set to a mode (the library's; FPCR holds no flags).
 inline void set_binary64_rounding(RoundingMode mode) {

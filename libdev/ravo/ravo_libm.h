@@ -1,4 +1,5 @@
-/* ravo_libm: principal complex square root of a binary64 complex value, and
+/* ravo_libm: principal complex square root of a binary64 complex value (and,
+ * correctly rounded, of a binary32 one), and
  * the scalar primitives it is built on.
  *
  * Usable from C and C++ with one ABI. Each symbol has one C declaration, with
@@ -35,12 +36,15 @@
 /* The complex type of the language: what the C++ overloads take. */
 typedef std::complex<double> ravo_complex_double;
 extern "C" {
-/* double _Complex, under the name C++ compilers accept as an extension. */
+/* double _Complex and float _Complex, under the names C++ compilers accept
+ * as an extension. */
 __extension__ typedef __complex__ double ravo_c_complex;
+__extension__ typedef __complex__ float ravo_c_complex_float;
 #else
 #include <stddef.h>
 typedef double _Complex ravo_complex_double;
 typedef double _Complex ravo_c_complex;
+typedef float _Complex ravo_c_complex_float;
 #endif
 
 /* Principal square root: the real part is +0 or positive, the imaginary part
@@ -93,6 +97,27 @@ RAVO_LIBM_API void cr_csqrt_batch_rz(size_t n, const ravo_c_complex *x, ravo_c_c
  * or =scalar in the environment forces a narrower one. */
 RAVO_LIBM_API const char *cr_csqrt_batch_implementation(void);
 
+/* The principal square root of a binary32 complex value, correctly rounded
+ * to binary32: as cr_csqrt_scalar, in the same rounding mode, with
+ * binary32's underflow (a part inexact and below 2^-126 after rounding);
+ * arguments with an infinite or NaN part give csqrt_scalar's results. The
+ * root is never rounded twice (through binary64): every part is the exact
+ * one rounded once. */
+RAVO_LIBM_API ravo_c_complex_float cr_csqrtf_scalar(ravo_c_complex_float z);
+/* cr_csqrtf_scalar in a fixed rounding direction, as cr_csqrt_rn ... _rz. */
+RAVO_LIBM_API ravo_c_complex_float cr_csqrtf_rn(ravo_c_complex_float z);
+RAVO_LIBM_API ravo_c_complex_float cr_csqrtf_rd(ravo_c_complex_float z);
+RAVO_LIBM_API ravo_c_complex_float cr_csqrtf_ru(ravo_c_complex_float z);
+RAVO_LIBM_API ravo_c_complex_float cr_csqrtf_rz(ravo_c_complex_float z);
+/* cr_csqrtf_scalar over an array, as cr_csqrt_batch (bits, flags, traps,
+ * in place): pointers need the alignment of float. It runs on the vector
+ * instructions cr_csqrt_batch_implementation names. */
+RAVO_LIBM_API void cr_csqrtf_batch(size_t n, const ravo_c_complex_float *x, ravo_c_complex_float *y);
+RAVO_LIBM_API void cr_csqrtf_batch_rn(size_t n, const ravo_c_complex_float *x, ravo_c_complex_float *y);
+RAVO_LIBM_API void cr_csqrtf_batch_rd(size_t n, const ravo_c_complex_float *x, ravo_c_complex_float *y);
+RAVO_LIBM_API void cr_csqrtf_batch_ru(size_t n, const ravo_c_complex_float *x, ravo_c_complex_float *y);
+RAVO_LIBM_API void cr_csqrtf_batch_rz(size_t n, const ravo_c_complex_float *x, ravo_c_complex_float *y);
+
 /* Correctly rounded square root of a binary64 value, current rounding mode. */
 RAVO_LIBM_API double sqrt_scalar(double a);
 /* Correctly rounded square root of an x87 extended value (64-bit significand
@@ -129,39 +154,53 @@ inline std::complex<double> csqrt_scalar(Real x) {
 }
 
 /* The correctly rounded functions, in the thread's mode and in the fixed
- * directions, take std::complex<double> or a real number; their array forms
- * take arrays of std::complex<double>, which has the layout of
- * double _Complex (two doubles, real part first), and contiguous ranges:
+ * directions, take std::complex<double> (std::complex<float> for the
+ * binary32 ones) or a real number; their array forms take arrays of
+ * std::complex<double> or <float>, which have the layout of the C types
+ * (two parts, real part first), and contiguous ranges:
  * y[i] = f(x[i]) for the first min(x.size(), y.size()) elements. */
-#define RAVO_LIBM_CR_OVERLOADS(scalar, batch)                                                       \
-  inline std::complex<double> scalar(std::complex<double> z) {                                      \
-    const ravo_c_complex w = scalar(ravo_to_c_complex(z));                                          \
+#define RAVO_LIBM_CR_OVERLOADS(scalar, batch, Real_t, C_t)                                          \
+  inline std::complex<Real_t> scalar(std::complex<Real_t> z) {                                      \
+    __extension__ C_t c;                                                                            \
+    __extension__ __real__ c = z.real();                                                            \
+    __extension__ __imag__ c = z.imag();                                                            \
+    const C_t w = scalar(c);                                                                        \
     return {__extension__ __real__ w, __extension__ __imag__ w};                                    \
   }                                                                                                 \
   template <typename Real, typename std::enable_if<std::is_arithmetic<Real>::value, int>::type = 0> \
-  inline std::complex<double> scalar(Real x) {                                                      \
-    return scalar(std::complex<double>(static_cast<double>(x), 0.0));                               \
+  inline std::complex<Real_t> scalar(Real x) {                                                      \
+    return scalar(std::complex<Real_t>(static_cast<Real_t>(x), Real_t(0)));                         \
   }                                                                                                 \
-  inline void batch(size_t n, const std::complex<double> *x, std::complex<double> *y) {             \
-    batch(n, reinterpret_cast<const ravo_c_complex *>(x), reinterpret_cast<ravo_c_complex *>(y));   \
+  inline void batch(size_t n, const std::complex<Real_t> *x, std::complex<Real_t> *y) {             \
+    batch(n, reinterpret_cast<const C_t *>(x), reinterpret_cast<C_t *>(y));                         \
   }
-RAVO_LIBM_CR_OVERLOADS(cr_csqrt_scalar, cr_csqrt_batch)
-RAVO_LIBM_CR_OVERLOADS(cr_csqrt_rn, cr_csqrt_batch_rn)
-RAVO_LIBM_CR_OVERLOADS(cr_csqrt_rd, cr_csqrt_batch_rd)
-RAVO_LIBM_CR_OVERLOADS(cr_csqrt_ru, cr_csqrt_batch_ru)
-RAVO_LIBM_CR_OVERLOADS(cr_csqrt_rz, cr_csqrt_batch_rz)
+RAVO_LIBM_CR_OVERLOADS(cr_csqrt_scalar, cr_csqrt_batch, double, ravo_c_complex)
+RAVO_LIBM_CR_OVERLOADS(cr_csqrt_rn, cr_csqrt_batch_rn, double, ravo_c_complex)
+RAVO_LIBM_CR_OVERLOADS(cr_csqrt_rd, cr_csqrt_batch_rd, double, ravo_c_complex)
+RAVO_LIBM_CR_OVERLOADS(cr_csqrt_ru, cr_csqrt_batch_ru, double, ravo_c_complex)
+RAVO_LIBM_CR_OVERLOADS(cr_csqrt_rz, cr_csqrt_batch_rz, double, ravo_c_complex)
+RAVO_LIBM_CR_OVERLOADS(cr_csqrtf_scalar, cr_csqrtf_batch, float, ravo_c_complex_float)
+RAVO_LIBM_CR_OVERLOADS(cr_csqrtf_rn, cr_csqrtf_batch_rn, float, ravo_c_complex_float)
+RAVO_LIBM_CR_OVERLOADS(cr_csqrtf_rd, cr_csqrtf_batch_rd, float, ravo_c_complex_float)
+RAVO_LIBM_CR_OVERLOADS(cr_csqrtf_ru, cr_csqrtf_batch_ru, float, ravo_c_complex_float)
+RAVO_LIBM_CR_OVERLOADS(cr_csqrtf_rz, cr_csqrtf_batch_rz, float, ravo_c_complex_float)
 #undef RAVO_LIBM_CR_OVERLOADS
 #if __cplusplus >= 202002L
 #include <span>
-#define RAVO_LIBM_CR_RANGES(batch)                                                                \
-  inline void batch(std::span<const std::complex<double>> x, std::span<std::complex<double>> y) { \
+#define RAVO_LIBM_CR_RANGES(batch, Real_t)                                                        \
+  inline void batch(std::span<const std::complex<Real_t>> x, std::span<std::complex<Real_t>> y) { \
     batch(x.size() < y.size() ? x.size() : y.size(), x.data(), y.data());                         \
   }
-RAVO_LIBM_CR_RANGES(cr_csqrt_batch)
-RAVO_LIBM_CR_RANGES(cr_csqrt_batch_rn)
-RAVO_LIBM_CR_RANGES(cr_csqrt_batch_rd)
-RAVO_LIBM_CR_RANGES(cr_csqrt_batch_ru)
-RAVO_LIBM_CR_RANGES(cr_csqrt_batch_rz)
+RAVO_LIBM_CR_RANGES(cr_csqrt_batch, double)
+RAVO_LIBM_CR_RANGES(cr_csqrt_batch_rn, double)
+RAVO_LIBM_CR_RANGES(cr_csqrt_batch_rd, double)
+RAVO_LIBM_CR_RANGES(cr_csqrt_batch_ru, double)
+RAVO_LIBM_CR_RANGES(cr_csqrt_batch_rz, double)
+RAVO_LIBM_CR_RANGES(cr_csqrtf_batch, float)
+RAVO_LIBM_CR_RANGES(cr_csqrtf_batch_rn, float)
+RAVO_LIBM_CR_RANGES(cr_csqrtf_batch_rd, float)
+RAVO_LIBM_CR_RANGES(cr_csqrtf_batch_ru, float)
+RAVO_LIBM_CR_RANGES(cr_csqrtf_batch_rz, float)
 #undef RAVO_LIBM_CR_RANGES
 #endif
 #endif

@@ -22,19 +22,28 @@ namespace {
 
 constexpr mpfr_prec_t kExactBits = 256;
 
-// v holds a 53-bit value rounded with ternary `inexact` in an unbounded
-// exponent range; round it again into binary64's range, subnormals included.
-// The ternary lets mpfr_subnormalize avoid a wrong double rounding.
-double to_binary64(mpfr_ptr v, int inexact, mpfr_rnd_t rnd, int* flags = nullptr) {
-  const bool tiny = !mpfr_zero_p(v) && mpfr_get_exp(v) < -1021;  // |v| < 2^-1022
+// A binary format's exponent range in MPFR's terms (significands in
+// [1/2, 1)): binary64 and binary32.
+struct Range {
+  mpfr_exp_t emin, emax;
+};
+constexpr Range kBinary64Range{-1073, 1024}, kBinary32Range{-148, 128};
+
+// v holds a value rounded to the format's precision with ternary `inexact`
+// in an unbounded exponent range; round it again into the format's range,
+// subnormals included. The ternary lets mpfr_subnormalize avoid a wrong
+// double rounding. Tiny: below the smallest normal, 2^(emin + p - 2).
+double to_format(mpfr_ptr v, int inexact, mpfr_rnd_t rnd, Range range, int* flags) {
+  const mpfr_exp_t min_normal_exp = range.emin + static_cast<mpfr_exp_t>(mpfr_get_prec(v)) - 1;
+  const bool tiny = !mpfr_zero_p(v) && mpfr_get_exp(v) < min_normal_exp;
   const mpfr_exp_t emin = mpfr_get_emin();
   const mpfr_exp_t emax = mpfr_get_emax();
-  mpfr_set_emin(-1073);
-  mpfr_set_emax(1024);
+  mpfr_set_emin(range.emin);
+  mpfr_set_emax(range.emax);
   inexact = mpfr_check_range(v, inexact, rnd);
   inexact = mpfr_subnormalize(v, inexact, rnd);
   if (flags && inexact) *flags |= tiny ? FE_INEXACT | FE_UNDERFLOW : FE_INEXACT;
-  const double d = mpfr_get_d(v, rnd);  // exact: v is now a binary64 value
+  const double d = mpfr_get_d(v, rnd);  // exact: v is now a value of the format
   mpfr_set_emin(emin);
   mpfr_set_emax(emax);
   return d;
@@ -46,6 +55,7 @@ CsqrtOracle::CsqrtOracle() {
   mpc_init2(z_, 53);
   mpc_init2(exact_, kExactBits);
   mpc_init2(rounded_, 53);
+  mpc_init2(rounded32_, 24);
   mpfr_init2(diff_, kExactBits + 64);
 }
 
@@ -53,6 +63,7 @@ CsqrtOracle::~CsqrtOracle() {
   mpc_clear(z_);
   mpc_clear(exact_);
   mpc_clear(rounded_);
+  mpc_clear(rounded32_);
   mpfr_clear(diff_);
 }
 
@@ -67,9 +78,18 @@ CsqrtOracle::Flagged CsqrtOracle::rounded_with_flags(int fe_round) {
   const mpfr_rnd_t r = to_mpfr(fe_round);
   const int inexact = mpc_sqrt(rounded_, z_, MPC_RND(r, r));
   int flags = 0;
-  const double re = to_binary64(mpc_realref(rounded_), MPC_INEX_RE(inexact), r, &flags);
-  const double im = to_binary64(mpc_imagref(rounded_), MPC_INEX_IM(inexact), r, &flags);
+  const double re = to_format(mpc_realref(rounded_), MPC_INEX_RE(inexact), r, kBinary64Range, &flags);
+  const double im = to_format(mpc_imagref(rounded_), MPC_INEX_IM(inexact), r, kBinary64Range, &flags);
   return {{re, im}, flags};
+}
+
+CsqrtOracle::Flagged32 CsqrtOracle::rounded32_with_flags(int fe_round) {
+  const mpfr_rnd_t r = to_mpfr(fe_round);
+  const int inexact = mpc_sqrt(rounded32_, z_, MPC_RND(r, r));
+  int flags = 0;
+  const double re = to_format(mpc_realref(rounded32_), MPC_INEX_RE(inexact), r, kBinary32Range, &flags);
+  const double im = to_format(mpc_imagref(rounded32_), MPC_INEX_IM(inexact), r, kBinary32Range, &flags);
+  return {static_cast<float>(re), static_cast<float>(im), flags};
 }
 
 double CsqrtOracle::ulp_error(double got, mpfr_srcptr exact, mpfr_rnd_t rounding) {

@@ -1,5 +1,5 @@
 // Reference complex square root from MPC: the correctly rounded binary64
-// result in any rounding mode (subnormals rounded right), and the error of a
+// (or binary32) result in any rounding mode (subnormals rounded right), and the error of a
 // computed part in ulps of the exact value's binade. Used by tests and tools,
 // never by the library. Not thread-safe: one instance per thread.
 #ifndef RAVO_CSQRT_ORACLE_H
@@ -37,6 +37,14 @@ class CsqrtOracle {
     int flags;  // FE_INEXACT | FE_UNDERFLOW
   };
   Flagged rounded_with_flags(int fe_round);
+  // The same rounded to binary32 (for an argument of binary32 parts):
+  // underflow when a part is inexact and its 24-bit rounding is below
+  // 2^-126.
+  struct Flagged32 {
+    float re, im;
+    int flags;
+  };
+  Flagged32 rounded32_with_flags(int fe_round);
   // |got - exact| in ulps of the exact part (2^-1074 below the normal range),
   // rounded to a double upward by default, so that error <= bound holds when
   // the result does. Rounded toward zero instead, it keeps every strict
@@ -49,8 +57,9 @@ class CsqrtOracle {
  private:
   double ulp_error(double got, mpfr_srcptr exact, mpfr_rnd_t rounding);
   mpc_t z_;
-  mpc_t exact_;    // 256-bit root, exponent range unlimited
-  mpc_t rounded_;  // 53-bit root
+  mpc_t exact_;      // 256-bit root, exponent range unlimited
+  mpc_t rounded_;    // 53-bit root
+  mpc_t rounded32_;  // 24-bit root
   mpfr_t diff_;
 };
 
