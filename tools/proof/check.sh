@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the Gappa proofs: the extended-precision kernel's error bounds, and
-# that no intermediate of the binary64 kernel underflows (each of those
+# that no intermediate of the binary64 kernel underflows, and the binary32
+# root's kernel bound (each of those
 # scripts once per rounding mode, its @rnd line rewritten), one line each. Exits non-zero if gappa is missing or any proof fails.
 # A proof only counts when gappa succeeds and prints nothing: the scripts
 # have no open goals, so any output is an unproved goal or a warning (such
@@ -21,7 +22,8 @@ scripts=(
   kernel_bound_toward_zero.g
 )
 for mode in ne dn up zr; do
-  scripts+=("binary64_no_underflow_unscaled.g:$mode" "binary64_no_underflow_scaled.g:$mode")
+  scripts+=("binary64_no_underflow_unscaled.g:$mode" "binary64_no_underflow_scaled.g:$mode"
+    "binary32_kernel_bound.g:$mode")
 done
 
 failed=0
