@@ -19,6 +19,7 @@
 #include <cmath>
 #include <csetjmp>
 #include <csignal>
+#include <bit>
 #include <limits>
 
 #include "support/fp_case.h"
@@ -219,15 +220,94 @@ bool in_library(std::uintptr_t address) {
          reinterpret_cast<std::uintptr_t>(info.dli_fbase) == library_base();
 }
 
+// Binary32 arguments and results, exact in binary64 and moved between the
+// formats by their bits, so that no conversion of the test's raises a flag,
+// traps or meets FTZ or DAZ.
+float narrowed(double d) {
+  const std::uint64_t b = to_bits(d), fraction = b & ((std::uint64_t{1} << 52) - 1);
+  const auto sign = static_cast<std::uint32_t>(b >> 63) << 31;
+  const int e = static_cast<int>((b >> 52) & 0x7FF) - 1023;
+  if (e == 1024) return std::bit_cast<float>(sign | 0x7F800000u | static_cast<std::uint32_t>(fraction >> 29));
+  if (e == -1023) return std::bit_cast<float>(sign);  // zero: no binary64 subnormal here
+  if (e >= -126) return std::bit_cast<float>(sign | static_cast<std::uint32_t>(e + 127) << 23 |
+                                             static_cast<std::uint32_t>(fraction >> 29));
+  return std::bit_cast<float>(sign | static_cast<std::uint32_t>((fraction | std::uint64_t{1} << 52) >> (29 - 126 - e)));
+}
+
+double widened(float f) {
+  const std::uint32_t b = std::bit_cast<std::uint32_t>(f);
+  std::uint64_t sign = std::uint64_t{b >> 31} << 63, fraction = b & 0x7FFFFF;
+  int e = static_cast<int>((b >> 23) & 0xFF);
+  if (e == 255) return from_bits(sign | std::uint64_t{0x7FF} << 52 | fraction << 29);
+  if (e == 0 && fraction == 0) return from_bits(sign);
+  if (e == 0) {
+    for (e = 1; (fraction & 0x800000) == 0; --e) fraction <<= 1;
+    fraction &= 0x7FFFFF;
+  }
+  return from_bits(sign | static_cast<std::uint64_t>(e - 127 + 1023) << 52 | fraction << 29);
+}
+
+template <ravo_c_complex_float (*f)(ravo_c_complex_float)>
+ravo_c_complex as_binary64(ravo_c_complex z) {
+  __extension__ ravo_c_complex_float a;
+  __extension__ __real__ a = narrowed(__extension__ __real__ z);
+  __extension__ __imag__ a = narrowed(__extension__ __imag__ z);
+  const ravo_c_complex_float w = f(a);
+  return ravo_to_c_complex({widened(__extension__ __real__ w), widened(__extension__ __imag__ w)});
+}
+
+template <CFunction f>
+Outcome in_default_environment(double x, double y, int mode) {
+  std::fesetround(mode);
+  std::feclearexcept(FE_ALL_EXCEPT);
+  const ravo_c_complex w = f(ravo_to_c_complex({x, y}));
+  const Outcome o{to_bits(__extension__ __real__ w), to_bits(__extension__ __imag__ w),
+                  std::fetestexcept(FE_ALL_EXCEPT) & kAllFlags};
+  std::fesetround(FE_TONEAREST);
+  return o;
+}
+
+// Binary32 values, each reaching a path a changed environment could break.
+const struct {
+  double x, y;
+} kBinary32Arguments[] = {
+    // Subnormal parts (DAZ would read them as zero), exact and not.
+    {0, 0x1p-149},
+    {0x1p-149, 0},
+    {-0x1p-140, 0x1.8p-135},
+    {3, 0x1p-149},
+    // Tiny parts (FTZ would flush them), and one a hair below 2^-126 that
+    // rounds up to it to nearest.
+    {1, 0x1p-140},
+    {-4, -0x1p-130},
+    {1, 0x1p-125},
+    // Exact roots (an inexact trap must not fire), rounded ones, the ends.
+    {3, 4},
+    {-3, -4},
+    {-4, 0},
+    {0, 8},
+    {1.5, -2.25},
+    {0x1.fffffep127, 0x1.fffffep127},
+    {-0x1p-126, 0x1p127},
+    // Specials: invalid for a signalling NaN only.
+    {kInf, from_bits(0x7FF4000020000000)},
+    {from_bits(0x7FF8000020000000), -kInf},
+    {-kInf, 0x1p-149},
+};
+
 // fixed_mode: the function rounds in that mode (an FE_ value) whatever the
 // thread's, and may set it in the library's words while it runs, so a trap
 // sees the caller's control words but for their rounding fields; -1 for the
-// functions that follow the thread's mode.
-void check_every_environment(CFunction f, Outcome (*in_default)(double, double, int), int fixed_mode = -1) {
+// functions that follow the thread's mode. scoped: a function following the
+// thread's mode that still calls into such scopes (the binary32 ones).
+template <typename Arguments = decltype(kArguments)>
+void check_every_environment(CFunction f, Outcome (*in_default)(double, double, int), int fixed_mode = -1,
+                             const Arguments& arguments = kArguments, bool scoped = false) {
   constexpr std::uint16_t kX87Rounding = 0x0C00;
   constexpr std::uint32_t kSseRounding = 0x6000;
-  const std::uint16_t control_at_trap = fixed_mode < 0 ? 0xFFFF : static_cast<std::uint16_t>(~kX87Rounding);
-  const std::uint32_t mxcsr_at_trap = fixed_mode < 0 ? kMxcsrControls : kMxcsrControls & ~kSseRounding;
+  const bool exact_control = fixed_mode < 0 && !scoped;
+  const std::uint16_t control_at_trap = exact_control ? 0xFFFF : static_cast<std::uint16_t>(~kX87Rounding);
+  const std::uint32_t mxcsr_at_trap = exact_control ? kMxcsrControls : kMxcsrControls & ~kSseRounding;
   struct sigaction action {
   }, previous{};
   action.sa_sigaction = on_sigfpe;
@@ -235,7 +315,7 @@ void check_every_environment(CFunction f, Outcome (*in_default)(double, double, 
   sigemptyset(&action.sa_mask);
   ASSERT_EQ(sigaction(SIGFPE, &action, &previous), 0);
   ASSERT_NE(library_base(), 0u);
-  for (const auto& a : kArguments) {
+  for (const auto& a : arguments) {
     for (int mode : kRoundingModes) {
       for (const Environment& env : kEnvironments) {
         const Outcome want = in_default(a.x, a.y, fixed_mode < 0 ? mode : fixed_mode);
@@ -294,6 +374,26 @@ TEST(Environment, FixedDirectionsAsInTheDefaultEnvironment) {
   check_every_environment(cr_csqrt_rz, run_cr_csqrt, FE_TOWARDZERO);
   check_every_environment(batch_of_eight<cr_csqrt_batch_rd>, run_cr_csqrt, FE_DOWNWARD);
   check_every_environment(batch_of_eight<cr_csqrt_batch_ru>, run_cr_csqrt, FE_UPWARD);
+}
+
+// The binary32 functions, one value and arrays, in the thread's mode and
+// in fixed directions.
+template <void (*batch)(size_t, const ravo_c_complex_float*, ravo_c_complex_float*)>
+ravo_c_complex_float binary32_batch_of_sixteen(ravo_c_complex_float z) {
+  ravo_c_complex_float in[16], out[16];
+  for (auto& v : in) v = z;
+  batch(16, in, out);
+  return out[0];
+}
+
+TEST(Environment, Binary32AsInTheDefaultEnvironment) {
+  constexpr CFunction scalar = as_binary64<cr_csqrtf_scalar>, rd = as_binary64<cr_csqrtf_rd>;
+  check_every_environment(scalar, in_default_environment<scalar>, -1, kBinary32Arguments, true);
+  check_every_environment(as_binary64<binary32_batch_of_sixteen<cr_csqrtf_batch>>, in_default_environment<scalar>,
+                          -1, kBinary32Arguments, true);
+  check_every_environment(rd, in_default_environment<rd>, FE_DOWNWARD, kBinary32Arguments);
+  check_every_environment(as_binary64<binary32_batch_of_sixteen<cr_csqrtf_batch_ru>>,
+                          in_default_environment<as_binary64<cr_csqrtf_ru>>, FE_UPWARD, kBinary32Arguments);
 }
 
 }  // namespace
