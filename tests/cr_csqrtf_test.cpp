@@ -143,11 +143,19 @@ TEST(CrCsqrtf, RandomClassesMatchMpcInEveryMode) {
 
 // Arguments whose root parts are binary32 numbers or midpoints, or lie
 // next to them: (a + ib)^2 with a, b of 12 bits is exact, and moving x or y
-// by a few places puts the parts a hair off the boundary, where the rounding
-// test cannot decide; midpoints need a, b of 13 bits (x, y of 26 bits,
-// then rounded to binary32: near, not on).
+// by a few places puts the parts near the boundary; midpoints need a, b of
+// 13 bits (x, y of 26 bits, then rounded to binary32: near, not on). Closer
+// still: x = m^2 and a small y put sqrt(x) + y^2 / (8 m^3) within 2^-40 to
+// 2^-60 of the binary32 number m, where the binary64 kernel's own errors
+// may land on either side of it.
 TEST(CrCsqrtf, ConstructedNearBoundaryArgumentsMatchMpc) {
   std::mt19937_64 rng(seed() + 1);
+  for (int i = 0; i < 4000; ++i) {
+    const float m = std::ldexp(static_cast<float>(rng() % 4096 + 1), static_cast<int>(rng() % 40) - 20);
+    const float y = std::ldexp(m * m * (1 + static_cast<float>(rng() % (1u << 23)) * 0x1p-23f),
+                               -18 - static_cast<int>(rng() % 12));
+    ASSERT_TRUE(matches_mpc((rng() & 1) ? m * m : -m * m, (rng() & 1) ? y : -y));
+  }
   for (int i = 0; i < 4000; ++i) {
     const int bits = 12 + static_cast<int>(rng() % 2);
     const float a = std::ldexp(static_cast<float>(rng() % (1u << bits) + 1), static_cast<int>(rng() % 40) - 20);
