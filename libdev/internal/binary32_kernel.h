@@ -77,6 +77,14 @@ inline Binary32RootOf<V> binary32_root_core(V ax, V ay) {
   return {big, (ay * 0.5) / big};
 }
 
+// The binary64 pattern of a normal binary32 magnitude's bits: the fraction
+// moved up, the exponent rebiased; exact, and raising nothing (no DAZ).
+template <typename Bits>
+inline Bits widened_bits(Bits magnitude32) {
+  constexpr std::uint64_t kRebias = std::uint64_t{1023 - 127} << 52;
+  return (magnitude32 << kDroppedBits) + kRebias;
+}
+
 // Whether every rounding of v (a positive part's bits, v >= 2^-126) to
 // binary32 is the exact part's: a bool, or a lane mask for vectors.
 template <typename Bits>

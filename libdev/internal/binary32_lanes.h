@@ -47,9 +47,7 @@ __attribute__((always_inline)) inline unsigned root_lanes32(const float* x, floa
   const LaneMask taken = (x_magnitude - kBinary32MinNormal < kBinary32Infinity - kBinary32MinNormal) &
                          (y_magnitude - kBinary32MinNormal < kBinary32Infinity - kBinary32MinNormal);
   const auto widened = [&](LaneBits magnitude) {
-    constexpr std::uint64_t kRebias = std::uint64_t{1023 - 127} << 52;
-    return (LaneDouble)select(taken, (LaneMask)((magnitude << kDroppedBits) + kRebias),
-                              (LaneMask)(LaneBits{} + bits_of(1.0)));
+    return (LaneDouble)select(taken, (LaneMask)widened_bits(magnitude), (LaneMask)(LaneBits{} + bits_of(1.0)));
   };
   const Binary32RootOf<LaneDouble> root = binary32_root_core(widened(x_magnitude), widened(y_magnitude));
   const LaneBits big = (LaneBits)root.big, small = (LaneBits)root.small;

@@ -43,8 +43,6 @@ using Parts32 = PartsOf<float>;
 std::uint32_t bits32(float v) { return std::bit_cast<std::uint32_t>(v); }
 float from_bits32(std::uint32_t b) { return std::bit_cast<float>(b); }
 
-Parts32 parts32_of(ravo_c_complex_float z) { return {__extension__ __real__ z, __extension__ __imag__ z}; }
-
 ravo_c_complex_float to_c_complex_float(Parts32 w) {
   __extension__ ravo_c_complex_float z;
   __extension__ __real__ z = w.re;
@@ -60,8 +58,7 @@ double widened(float v) {
   const std::uint64_t sign = std::uint64_t{b & kBinary32Sign} << 32;
   if (magnitude >= kBinary32Infinity)
     return from_bits(sign | kExponentBits | std::uint64_t{magnitude & (kBinary32MinNormal - 1)} << kDroppedBits);
-  if (magnitude >= kBinary32MinNormal)
-    return from_bits(sign | ((std::uint64_t{magnitude} << kDroppedBits) + (std::uint64_t{1023 - 127} << 52)));
+  if (magnitude >= kBinary32MinNormal) return from_bits(sign | widened_bits(std::uint64_t{magnitude}));
   return from_bits(sign | bits_of(static_cast<double>(static_cast<std::int32_t>(magnitude)) * 0x1p-149));
 }
 
@@ -127,20 +124,25 @@ double rounded_to_odd(double down, double up) { return (bits_of(down) & 1) != 0 
   return {re.value, im.value};
 }
 
-// Whether both parts are normal binary32 numbers.
-inline bool both_normal(float x, float y) {
-  const std::uint32_t mx = (bits32(x) & ~kBinary32Sign) - kBinary32MinNormal,
-                      my = (bits32(y) & ~kBinary32Sign) - kBinary32MinNormal;
+// Whether both parts are normal binary32 numbers, from their bits.
+inline bool both_normal(std::uint32_t x, std::uint32_t y) {
+  const std::uint32_t mx = (x & ~kBinary32Sign) - kBinary32MinNormal, my = (y & ~kBinary32Sign) - kBinary32MinNormal;
   return (mx > my ? mx : my) < kBinary32Infinity - kBinary32MinNormal;
 }
 
 // kMode: a fixed direction, or kThreadMode for the library's mode.
 constexpr RoundingMode kThreadMode = 4;
 
+// The argument and the result as one 64-bit pattern each (the real part's
+// bits low, the imaginary part's high: float _Complex in a register), so
+// that the parts are read, widened and narrowed by integer steps.
 template <RoundingMode kMode>
-Parts32 root32(float x, float y) {
+ravo_c_complex_float entry(ravo_c_complex_float z) {
+  const auto pair = __builtin_bit_cast(std::uint64_t, z);
+  const auto x = static_cast<std::uint32_t>(pair), y = static_cast<std::uint32_t>(pair >> 32);
   if (both_normal(x, y)) [[likely]] {
-    double ax = __builtin_fabs(static_cast<double>(x)), ay = __builtin_fabs(static_cast<double>(y));
+    double ax = from_bits(widened_bits(std::uint64_t{x & ~kBinary32Sign}));
+    double ay = from_bits(widened_bits(std::uint64_t{y & ~kBinary32Sign}));
     const std::uint64_t status = binary64_status(ax, ay);
     const RoundingMode mode = kMode == kThreadMode ? library_rounding() : kMode;
     if (binary64_traps_masked(status)) [[likely]] {
@@ -148,25 +150,19 @@ Parts32 root32(float x, float y) {
       const std::uint64_t big = bits_of(root.big), small = bits_of(root.small);
       if (small >= kBinary32TinyBelow && binary32_rounding_is_certain(big) && binary32_rounding_is_certain(small))
           [[likely]] {
-        const bool x_negative = sign_bit(x), y_negative = sign_bit(y);
-        const PartsOf<std::uint64_t> w = placed(x_negative, big, small);
-        const auto re = static_cast<std::uint32_t>(binary32_bits(w.re, kBinary32Increment[mode][0]));
-        const auto im = static_cast<std::uint32_t>(binary32_bits(w.im, kBinary32Increment[mode][y_negative])) |
-                        (bits32(y) & kBinary32Sign);
+        const std::uint32_t y_negative = y >> 31;
+        const PartsOf<std::uint64_t> w = placed(x >> 31 != 0, big, small);
+        const std::uint64_t re = binary32_bits(w.re, kBinary32Increment[mode][0]);
+        const std::uint64_t im = binary32_bits(w.im, kBinary32Increment[mode][y_negative]) | (y & kBinary32Sign);
         raise_inexact_here();
-        return {from_bits32(re), from_bits32(im)};
+        return __builtin_bit_cast(ravo_c_complex_float, re | im << 32);
       }
       restore_flags_but_inexact(status, false);
     }
-    return exact_way(x, y, mode);
+    return to_c_complex_float(exact_way(from_bits32(x), from_bits32(y), mode));
   }
-  return exact_way(x, y, kMode == kThreadMode ? library_rounding() : kMode);
-}
-
-template <RoundingMode kMode>
-ravo_c_complex_float entry(ravo_c_complex_float z) {
-  const Parts32 w = parts32_of(z);
-  return to_c_complex_float(root32<kMode>(w.re, w.im));
+  return to_c_complex_float(
+      exact_way(from_bits32(x), from_bits32(y), kMode == kThreadMode ? library_rounding() : kMode));
 }
 
 }  // namespace
