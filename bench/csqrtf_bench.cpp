@@ -30,9 +30,17 @@
 using cplx = std::complex<float>;
 using cplx64 = std::complex<double>;
 
-extern "C" cplx system_csqrtf(cplx) __asm__("csqrtf");
+extern "C" ravo_c_complex_float system_csqrtf_c(ravo_c_complex_float) __asm__("csqrtf");
 
 namespace {
+
+cplx system_csqrtf(cplx z) {
+  __extension__ ravo_c_complex_float c;
+  __extension__ __real__ c = z.real();
+  __extension__ __imag__ c = z.imag();
+  const ravo_c_complex_float w = system_csqrtf_c(c);
+  return {__extension__ __real__ w, __extension__ __imag__ w};
+}
 
 constexpr std::size_t kSize = 65536;
 
