@@ -91,7 +91,7 @@ __attribute__((target("avx512f"))) void floor64(Arrays& a) {
     const __m512d z = _mm512_maskz_cvtps_pd(0xFF, _mm256_loadu_ps(in + 2 * i)),
                   w = _mm512_maskz_cvtps_pd(0xFF, _mm256_loadu_ps(in + 2 * i + 8));
     const __m512d r = _mm512_div_pd(_mm512_maskz_sqrt_pd(0xFF, z), _mm512_maskz_sqrt_pd(0xFF, w));
-    _mm256_storeu_ps(out + 2 * i, _mm512_cvtpd_ps(r));
+    _mm256_storeu_ps(out + 2 * i, _mm512_maskz_cvtpd_ps(0xFF, r));
   }
 }
 __attribute__((target("avx512f"))) void floor32(Arrays& a) {
