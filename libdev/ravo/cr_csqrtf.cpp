@@ -133,13 +133,14 @@ inline bool both_normal(std::uint32_t x, std::uint32_t y) {
 // kMode: a fixed direction, or kThreadMode for the library's mode.
 constexpr RoundingMode kThreadMode = 4;
 
-// The argument and the result as one 64-bit pattern each (the real part's
-// bits low, the imaginary part's high: float _Complex in a register), so
-// that the parts are read, widened and narrowed by integer steps.
+// The parts read, widened and narrowed by integer steps; the result as one
+// 64-bit pattern (the real part's bits low, the imaginary part's high:
+// float _Complex in a register).
 template <RoundingMode kMode>
 ravo_c_complex_float entry(ravo_c_complex_float z) {
-  const auto pair = __builtin_bit_cast(std::uint64_t, z);
-  const auto x = static_cast<std::uint32_t>(pair), y = static_cast<std::uint32_t>(pair >> 32);
+  // Each part on its own: a load of both at once would wait for the two
+  // stores GCC splits the argument into.
+  const std::uint32_t x = bits32(__extension__ __real__ z), y = bits32(__extension__ __imag__ z);
   if (both_normal(x, y)) [[likely]] {
     double ax = from_bits(widened_bits(std::uint64_t{x & ~kBinary32Sign}));
     double ay = from_bits(widened_bits(std::uint64_t{y & ~kBinary32Sign}));
