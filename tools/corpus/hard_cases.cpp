@@ -400,13 +400,13 @@ float moved32(float v, int places) {
   return std::bit_cast<float>(b + static_cast<std::uint32_t>(places));
 }
 
-// (u + iv)^2 with u, v of up to 12 bits, kept when x and y are binary32
+// (u + iv)^2 with u of 8 to 12 bits and v of up to as many, kept when x and y are binary32
 // numbers: exact roots, which raise nothing.
 void exact_roots32(Rng& rng, std::size_t n, std::vector<HardCase32>& out) {
   std::size_t found = 0;
   for (std::size_t tries = 0; found < n && tries < 100 * n; ++tries) {
     double u, v;
-    draw_root32(rng, 1 + static_cast<int>(rng() % 12), u, v);
+    draw_root32(rng, 8 + static_cast<int>(rng() % 5), u, v);
     float x, y;
     if (!fits32(u * u - v * v, x) || !fits32(2 * u * v, y) || x == 0 || y == 0) continue;
     out.push_back({x, with_sign(y, rng() & 1), "exact-root32"});
@@ -433,12 +433,14 @@ void near_roots32(Rng& rng, std::size_t n, std::vector<HardCase32>& out) {
 }
 
 // square_near_grid at binary32's precision: a of at most 24 bits whose
-// square root lies within about r 2^-48 (relative) of a binary32 number
+// square root lies within about r 2^-50 (relative) of a binary32 number
 // (p = 24) or midpoint (p = 25); on the axes (sqrt a, i sqrt a, and
 // sqrt a (1 + i) from y = 2a) and beside a tiny other part.
 void near_grid_roots32(Rng& rng, std::size_t n, std::vector<HardCase32>& out) {
   for (std::size_t i = 0; i < n; ++i) {
-    const std::uint64_t r = 1 + 8 * (rng() % 64);
+    // r of 1 to 17: within 2^-46 (relative) of the grid, where a kernel's
+    // rounding errors reach.
+    const std::uint64_t r = 1 + 8 * (rng() % 3);
     const int p = 24 + static_cast<int>(rng() & 1);
     const int e = -99 + static_cast<int>(rng() % 138);  // a from about 2^-149 to 2^127
     float a;
@@ -452,8 +454,8 @@ void near_grid_roots32(Rng& rng, std::size_t n, std::vector<HardCase32>& out) {
         if (a < 0x1p127f) out.push_back({with_sign(0.0f, neg), with_sign(2 * a, yneg), "near-grid32"});
         break;
       default: {
-        const int drop = 30 + static_cast<int>(rng() % 150);
-        float tiny = std::ldexp(1.0f + static_cast<float>(rng() % 256) / 256.0f, std::ilogb(a) - drop);
+        const int drop = 12 + static_cast<int>(rng() % 150);
+        float tiny = std::ldexp(1.0f + static_cast<float>(rng() >> 41) * 0x1p-23f, std::ilogb(a) - drop);
         if (tiny == 0) tiny = 0x1p-149f;
         out.push_back({with_sign(a, neg), with_sign(tiny, yneg), "near-grid32"});
       }
