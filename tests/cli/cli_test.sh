@@ -74,6 +74,23 @@ expect_output "bits     0x3ff3092a773ccfbd 0xc000cf78272ed4f7" --entry=rd --roun
 expect_output "cr_csqrt_rd(-3, -5)" --entry rd -3 -5
 expect_error 2 "unknown entry 'down': rn, rd, ru or rz" --entry down 1 2
 expect_error 2 "missing direction after '--entry'" --entry
+# --float: binary32 operands and the correctly rounded binary32 root, its
+# bits as 32-bit patterns (the inexact rows as MPC rounds them at 24 bits).
+expect_output "cr_csqrtf(3, 4)" --float 3 4
+expect_output "bits     0x40000000 0x3f800000" --float 3 4
+expect_output "flags    none" --float 3 4
+expect_output "bits     0x3fd64a86 0xbf655ec8" --float 2 -3
+expect_output "decimal  1.6741493 -0.8959775i" --float 2 -3
+expect_output "bits     0x3f984953 0xc0067bc2" --float --entry rd --round up -3 -5
+expect_output "cr_csqrtf_rd(-3, -5)" --float --entry rd -3 -5
+# Im 2^-141, a subnormal: binary32's underflow, where binary64 has none.
+expect_output "flags    inexact underflow" --float 1 0x1p-140
+expect_output "bits     0x3f800000 0x00000100" --float 1 0x1p-140
+expect_output "bits     0x7fc00001 0x7fc00001" --float --bits 0x7f800001 0x3f800000
+STDIN='3 4\n-4 0\n' expect_output "bits     0x00000000 0x40000000" --float
+expect_error 2 "number '1e39' is out of binary32's range" --float 1e39 1
+expect_error 2 "bad bit pattern '0x1234567890'" --float --bits 0x1234567890 0
+expect_error 2 "bad number 'nan(0x400000)': the payload is above 0x3fffff" --float "nan(0x400000)" 1
 expect_error 2 "bad bit pattern '0x1234567890abcdef0'" --bits 0x1234567890abcdef0 0
 expect_error 2 "bad bit pattern '3.5'" --bits 3.5 0
 # A bad line in a stream is reported with its number; the rest is processed.

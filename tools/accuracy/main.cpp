@@ -1,7 +1,8 @@
 // csqrt-accuracy: ulp errors and flags of csqrt_scalar, cr_csqrt_scalar and
 // the system csqrt against MPC, per input class and rounding mode, on seeded
 // reproducible samples, then on the hard-case corpus; and how often
-// cr_csqrt_scalar takes its exact decision.
+// cr_csqrt_scalar takes its exact decision. With --float, cr_csqrtf_scalar
+// against MPC rounded to binary32 instead (binary32.cpp).
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "binary32.h"
 #include "call_in_mode.h"
 #include "command_line.h"
 #include "cr_csqrt_way.h"
@@ -113,6 +115,7 @@ struct Options {
   std::string plane_csv;
   int plane_cell = 16;  // binades a side
   bool check = false;
+  bool binary32 = false;  // --float
 };
 
 // Parses the command line into o and opens the output files; returns the
@@ -136,6 +139,9 @@ std::optional<int> parse_options(int argc, char** argv, Options& o, std::ofstrea
   command_line.flag("--fixed-direction", g_fixed_direction,
                     "measure the cr row through the entries of a fixed direction (cr_csqrt_rn ... _rz), called "
                     "with the thread in another mode");
+  command_line.flag("--float", o.binary32,
+                    "cr_csqrtf_scalar on binary32 classes against MPC rounded to binary32 instead, bits and flags "
+                    "(with --batch cr_csqrtf_batch, with --fixed-direction cr_csqrtf_rn ... _rz)");
   if (const auto done = command_line.parse(argc, argv)) return done;
   if (o.samples == 0) return command_line.fail("--samples must be at least 1");
   if (threads < 1 || threads > 4096) return command_line.fail("--threads must be 1 to 4096");
@@ -146,6 +152,8 @@ std::optional<int> parse_options(int argc, char** argv, Options& o, std::ofstrea
   for (std::size_t k = 0; k < std::size(kModes); ++k)
     if (round == "all" || round == kModes[k].name) o.modes.push_back(k);
   if (o.modes.empty()) return command_line.fail("unknown rounding mode '" + round + "'");
+  if (o.binary32 && (!o.csv.empty() || !o.plane_csv.empty()))
+    return command_line.fail("--csv and --plane-csv are for the binary64 functions, not --float");
   if (!o.csv.empty() && !command_line.open_output(o.csv, csv)) return 2;
   if (!o.plane_csv.empty() && !command_line.open_output(o.plane_csv, plane_csv)) return 2;
   return std::nullopt;
@@ -414,6 +422,12 @@ int main(int argc, char** argv) {
   Options opt;
   std::ofstream csv, plane_csv;
   if (const auto done = parse_options(argc, argv, opt, csv, plane_csv)) return *done;
+  if (opt.binary32) {
+    std::vector<int> modes;
+    for (std::size_t m : opt.modes) modes.push_back(kModes[m].fe);
+    return ravo_accuracy::run_binary32(
+        {opt.samples, opt.seed, modes, opt.threads, opt.check, g_through_batch, g_fixed_direction});
+  }
   Planes planes;
   const Table table = run_all(opt, planes);
   print_report(opt, table);

@@ -373,7 +373,149 @@ void tuned_near_grid_roots(Rng& rng, std::size_t n, std::vector<HardCase>& out) 
   }
 }
 
+float with_sign(float v, bool negative) { return negative ? -v : v; }
+
+// v as a binary32 number (subnormals included) when it is one exactly.
+bool fits32(double v, float& f) {
+  f = static_cast<float>(v);
+  return static_cast<double>(f) == v && std::isfinite(f);
+}
+
+// u + iv with u of `bits` bits at 2^eu (u in [2^(eu-1), 2^eu)) and v of
+// 1 to `bits` bits up to 12 binades lower, either part the larger.
+void draw_root32(Rng& rng, int bits, double& u, double& v) {
+  const int eu = -74 + static_cast<int>(rng() % 138);
+  const int ev = eu - static_cast<int>(rng() % 13);
+  const auto top = std::uint64_t{1} << (bits - 1);
+  u = std::ldexp(static_cast<double>(top | (rng() >> (65 - bits))), eu - bits);
+  v = std::ldexp(static_cast<double>(1 + (rng() >> (64 - bits)) % (2 * top - 1)), ev - bits);
+  if (rng() & 1) std::swap(u, v);
+}
+
+// x and y moved by `places` binary32 places (of their magnitudes), zero and
+// the infinities never reached.
+float moved32(float v, int places) {
+  const std::uint32_t b = std::bit_cast<std::uint32_t>(v);
+  if ((b & 0x7FFFFFFFu) <= 2 || (b & 0x7FFFFFFFu) >= 0x7F7FFFFDu) return v;
+  return std::bit_cast<float>(b + static_cast<std::uint32_t>(places));
+}
+
+// (u + iv)^2 with u of 8 to 12 bits and v of up to as many, kept when x and y are binary32
+// numbers: exact roots, which raise nothing.
+void exact_roots32(Rng& rng, std::size_t n, std::vector<HardCase32>& out) {
+  std::size_t found = 0;
+  for (std::size_t tries = 0; found < n && tries < 100 * n; ++tries) {
+    double u, v;
+    draw_root32(rng, 8 + static_cast<int>(rng() % 5), u, v);
+    float x, y;
+    if (!fits32(u * u - v * v, x) || !fits32(2 * u * v, y) || x == 0 || y == 0) continue;
+    out.push_back({x, with_sign(y, rng() & 1), "exact-root32"});
+    ++found;
+  }
+}
+
+// 12- and 13-bit roots: x and y of up to 26 bits rounded to binary32, then
+// x or y moved by -2 to 2 places. The parts lie a small fraction of a
+// place from the 12- or 13-bit values, binary32 numbers, on either side.
+void near_roots32(Rng& rng, std::size_t n, std::vector<HardCase32>& out) {
+  for (std::size_t i = 0; i < n; ++i) {
+    double u, v;
+    draw_root32(rng, 12 + static_cast<int>(rng() % 2), u, v);
+    float x = static_cast<float>(u * u - v * v), y = static_cast<float>(2 * u * v);  // both exact in binary64
+    const int places = static_cast<int>(rng() % 5) - 2;
+    if (rng() & 1)
+      x = moved32(x, places);
+    else
+      y = moved32(y, places);
+    if (!std::isfinite(x) || !std::isfinite(y) || x == 0 || y == 0) continue;
+    out.push_back({x, with_sign(y, rng() & 1), "near-root32"});
+  }
+}
+
+// square_near_grid at binary32's precision: a of at most 24 bits whose
+// square root lies within about r 2^-50 (relative) of a binary32 number
+// (p = 24) or midpoint (p = 25); on the axes (sqrt a, i sqrt a, and
+// sqrt a (1 + i) from y = 2a) and beside a tiny other part.
+void near_grid_roots32(Rng& rng, std::size_t n, std::vector<HardCase32>& out) {
+  for (std::size_t i = 0; i < n; ++i) {
+    // r of 1 to 17: within 2^-46 (relative) of the grid, where a kernel's
+    // rounding errors reach.
+    const std::uint64_t r = 1 + 8 * (rng() % 3);
+    const int p = 24 + static_cast<int>(rng() & 1);
+    const int e = -99 + static_cast<int>(rng() % 138);  // a from about 2^-149 to 2^127
+    float a;
+    if (!fits32(square_near_grid(r, p, e, rng() & 1), a) || a == 0) continue;
+    const bool neg = rng() & 1, yneg = rng() & 1;
+    switch (rng() % 4) {
+      case 0:
+        out.push_back({with_sign(a, neg), with_sign(0.0f, yneg), "near-grid32"});
+        break;
+      case 1:
+        if (a < 0x1p127f) out.push_back({with_sign(0.0f, neg), with_sign(2 * a, yneg), "near-grid32"});
+        break;
+      default: {
+        const int drop = 12 + static_cast<int>(rng() % 150);
+        float tiny = std::ldexp(1.0f + static_cast<float>(rng() >> 41) * 0x1p-23f, std::ilogb(a) - drop);
+        if (tiny == 0) tiny = 0x1p-149f;
+        out.push_back({with_sign(a, neg), with_sign(tiny, yneg), "near-grid32"});
+      }
+    }
+  }
+}
+
+// x = +-m^2 4^k with m of up to 12 bits (exact), y a tiny 2^-149 upward;
+// mirrored, a tiny x beside y = 2 m^2 4^k (root near m 2^k (1 + i)). The
+// smaller part sweeps the subnormal range and below; the larger is a hair
+// above m 2^k.
+void square_plus_tiny32(Rng& rng, std::size_t n, std::vector<HardCase32>& out) {
+  for (int e = -149; e <= -120; ++e)
+    for (float square : {1.0f, 4.0f, 0x1p-40f, 0x1p60f})
+      for (int signs = 0; signs < 4; ++signs)
+        out.push_back({with_sign(square, signs & 1), with_sign(std::ldexp(1.0f, e), signs & 2), "square-plus-tiny32"});
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto m = static_cast<float>((rng() >> 52) | 1);  // up to 12 bits
+    const int k = -60 + static_cast<int>(rng() % 110);
+    const float square = std::ldexp(m * m, 2 * k);
+    if (!std::isfinite(square) || square == 0) continue;
+    const int drop = 12 + static_cast<int>(rng() % 160);
+    float tiny = std::ldexp(1.0f + static_cast<float>(rng() >> 41) * 0x1p-23f, std::ilogb(square) - drop);
+    if (rng() % 4 == 0) tiny = std::ldexp(1.0f, std::max(-149, std::ilogb(square) - drop));
+    if (tiny == 0) tiny = 0x1p-149f;
+    if (rng() % 4 == 0 && std::isfinite(2 * square))
+      out.push_back({with_sign(tiny, rng() & 1), with_sign(2 * square, rng() & 1), "square-plus-tiny32"});
+    else
+      out.push_back({with_sign(square, rng() & 1), with_sign(tiny, rng() & 1), "square-plus-tiny32"});
+  }
+}
+
+// The smaller part at and just below 2^-126: x = +-4^k (1 + d), y =
+// 2^(k+1) c with c = 2^-126 + j 2^-150 (even j, so that y is a binary32
+// number), the part then c (1 - d/2) less a tiny amount: where binary32's
+// tininess after rounding changes, and the rounding goes subnormal.
+void tininess_edge32(std::vector<HardCase32>& out) {
+  for (int k : {0, 1, 3, 20, 60})
+    for (int j = -16; j <= 16; j += 2)
+      for (float d : {0.0f, 0x1p-23f, -0x1p-24f, 0x1p-22f}) {
+        const float x = std::ldexp(1.0f + d, 2 * k);
+        float y;
+        if (!fits32(std::ldexp(static_cast<double>((1 << 24) + j), k + 1 - 150), y)) continue;
+        for (int signs = 0; signs < 4; ++signs)
+          out.push_back({with_sign(x, signs & 1), with_sign(y, signs & 2), "tininess-edge32"});
+      }
+}
+
 }  // namespace
+
+std::vector<HardCase32> hard_cases32(std::uint64_t seed, std::size_t per_kind) {
+  Rng rng(seed);
+  std::vector<HardCase32> out;
+  exact_roots32(rng, per_kind, out);
+  near_roots32(rng, per_kind, out);
+  near_grid_roots32(rng, per_kind, out);
+  square_plus_tiny32(rng, per_kind, out);
+  tininess_edge32(out);
+  return out;
+}
 
 std::vector<HardCase> squares_with_tiny_parts() {
   std::vector<HardCase> out;

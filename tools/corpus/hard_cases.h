@@ -28,6 +28,17 @@ std::vector<HardCase> hard_cases(std::uint64_t seed = 1, std::size_t per_kind = 
 // sample of them; the whole sweep is about 300,000 arguments.
 std::vector<HardCase> squares_with_tiny_parts();
 
+// Binary32 arguments whose roots are hard to round to binary32: exact roots
+// ((a + ib)^2, a and b of up to 12 bits), roots a few places of x or y off
+// those and off 13-bit ones, real roots a tiny amount from a binary32 number
+// or midpoint, squares with a tiny other part, parts at the tininess edge
+// 2^-126; every kind with x < 0 too. Seeded; MPC gives the expected results.
+struct HardCase32 {
+  float x, y;
+  const char* kind;
+};
+std::vector<HardCase32> hard_cases32(std::uint64_t seed = 1, std::size_t per_kind = 2000);
+
 }  // namespace ravo_corpus
 
 #endif

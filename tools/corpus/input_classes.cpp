@@ -1,5 +1,6 @@
 #include "input_classes.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
@@ -109,8 +110,91 @@ constexpr InputClass kClasses[] = {
     {"extremes", "near DBL_MAX, near DBL_MIN, subnormal", extremes},
 };
 
+// Binary32 parts: a random significand times 2^e, e from -149 (below -126
+// the part is subnormal, its significand cut to the bits that fit) to 127,
+// built from bits so that no rounding mode touches it.
+float part32(Stream& s, std::int64_t e) {
+  const auto fraction = static_cast<std::uint32_t>(s.next() >> 41);  // 23 bits
+  const std::uint32_t sign = (s.next() & 1) ? 0x80000000u : 0;
+  if (e < -126) return std::bit_cast<float>(sign | (0x800000u | fraction) >> (-126 - e));
+  return std::bit_cast<float>(sign | static_cast<std::uint32_t>(e + 127) << 23 | fraction);
+}
+
+Argument32 general32(std::uint64_t seed, std::uint64_t i) {
+  Stream s(seed, 101, i);
+  const float x = part32(s, s.uniform(-30, 30));
+  return {x, part32(s, s.uniform(-30, 30))};
+}
+
+Argument32 full_range32(std::uint64_t seed, std::uint64_t i) {
+  Stream s(seed, 102, i);
+  const float x = part32(s, s.uniform(-149, 127));
+  return {x, part32(s, s.uniform(-149, 127))};
+}
+
+// x of 2^0 to 2^127, either sign, and y so small that the smaller root
+// part, about |y| / (2 sqrt |x|), lies below 2^-126: subnormal, or below
+// half the smallest subnormal.
+Argument32 tiny_part32(std::uint64_t seed, std::uint64_t i) {
+  Stream s(seed, 103, i);
+  const std::int64_t ex = s.uniform(0, 127);
+  const float x = part32(s, ex);
+  return {x, part32(s, std::max<std::int64_t>(-149, ex / 2 - s.uniform(100, 170)))};
+}
+
+// A subnormal part beside a subnormal, a small normal or any finite part,
+// in either order.
+Argument32 subnormal32(std::uint64_t seed, std::uint64_t i) {
+  Stream s(seed, 104, i);
+  const float sub = part32(s, s.uniform(-149, -127));
+  const std::uint64_t kind = s.next() % 3;
+  const float other = part32(s, kind == 0   ? s.uniform(-149, -127)
+                                : kind == 1 ? s.uniform(-126, -100)
+                                            : s.uniform(-149, 127));
+  return (s.next() & 1) ? Argument32{sub, other} : Argument32{other, sub};
+}
+
+// (a + ib)^2 with a, b of 12 bits (an exact root when x and y fit binary32)
+// or 13 (x and y of up to 26 bits, rounded to binary32: roots a hair off
+// the 13-bit grid), then x or y moved by up to two places: root parts on
+// or a tiny amount from binary32 numbers, where a rounding test has to
+// decide exactly. Either part the larger, every quadrant.
+Argument32 near_boundary32(std::uint64_t seed, std::uint64_t i) {
+  Stream s(seed, 105, i);
+  for (;;) {
+    const int bits = static_cast<int>(s.uniform(12, 13));
+    const std::int64_t ea = s.uniform(-74, 63), eb = ea - s.uniform(0, 12);
+    const double a =
+        std::ldexp(static_cast<double>(s.uniform(std::int64_t{1} << (bits - 1), (std::int64_t{1} << bits) - 1)),
+                   static_cast<int>(ea) - bits);
+    const double b =
+        std::ldexp(static_cast<double>(s.uniform(1, (std::int64_t{1} << bits) - 1)), static_cast<int>(eb) - bits);
+    const bool swap = s.next() & 1;
+    const double u = swap ? b : a, v = swap ? a : b;
+    // Both exact in binary64 (at most 50 bits apart), rounded once here.
+    float x = static_cast<float>(u * u - v * v), y = static_cast<float>(2 * u * v);
+    const std::int64_t nudge = s.uniform(-2, 2);
+    float& moved = (s.next() & 1) ? x : y;
+    const std::uint32_t mb = std::bit_cast<std::uint32_t>(moved);
+    if ((mb & 0x7FFFFFFFu) > 2) moved = std::bit_cast<float>(mb + static_cast<std::uint32_t>(nudge));
+    if (!std::isfinite(x) || !std::isfinite(y) || x == 0 || y == 0) continue;
+    if (s.next() & 1) x = -x;
+    if (s.next() & 1) y = -y;
+    return {x, y};
+  }
+}
+
+constexpr InputClass32 kClasses32[] = {
+    {"general", "exponents -30..30", general32},
+    {"full-range", "exponents -149..127, subnormal parts included", full_range32},
+    {"tiny-imaginary", "x 2^0..2^127 (either sign), y tiny: Im (Re for x < 0) below 2^-126", tiny_part32},
+    {"subnormal", "a subnormal part beside any other", subnormal32},
+    {"near-boundary", "(a + ib)^2, a and b of 12-13 bits, x or y moved 0-2 places", near_boundary32},
+};
+
 }  // namespace
 
 std::span<const InputClass> input_classes() { return kClasses; }
+std::span<const InputClass32> input_classes32() { return kClasses32; }
 
 }  // namespace ravo_accuracy

@@ -21,6 +21,19 @@ struct InputClass {
 
 std::span<const InputClass> input_classes();
 
+// The binary32 classes, sampled the same way.
+struct Argument32 {
+  float x, y;
+};
+
+struct InputClass32 {
+  const char* name;
+  const char* description;
+  Argument32 (*generate)(std::uint64_t seed, std::uint64_t index);
+};
+
+std::span<const InputClass32> input_classes32();
+
 }  // namespace ravo_accuracy
 
 #endif

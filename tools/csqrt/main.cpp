@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cfenv>
+#include <cmath>
 #include <complex>
 #include <cstdint>
 #include <cstdio>
@@ -30,8 +31,8 @@ constexpr const char* kUsage =
     "usage: csqrt [OPTIONS] [--] X Y\n"
     "       csqrt [OPTIONS] < PAIRS\n"
     "The principal square root of X + Yi (csqrt_scalar, or cr_csqrt_scalar with\n"
-    "--cr) in decimal, as hex floats and as bit patterns, and the IEEE flags the\n"
-    "call raised. Without X Y, reads one pair per line from standard input;\n"
+    "--cr, or cr_csqrtf_scalar with --float) in decimal, as hex floats and as\n"
+    "bit patterns, and the IEEE flags the call raised. Without X Y, reads one pair per line from standard input;\n"
     "blank lines and everything from a # to the end of its line are skipped.\n"
     "\n"
     "options:\n"
@@ -39,13 +40,17 @@ constexpr const char* kUsage =
     "  --cr          the correctly rounded root (cr_csqrt_scalar) and its flags\n"
     "  --entry=E, --entry E  the correctly rounded root in a fixed direction,\n"
     "                whatever --round says: rn, rd, ru or rz (cr_csqrt_rn ...)\n"
-    "  --bits        X and Y are 64-bit patterns in hex (0x7ff0000000000001)\n"
+    "  --float       X and Y are binary32: the correctly rounded binary32 root\n"
+    "                (cr_csqrtf_scalar, or cr_csqrtf_rn ... with --entry)\n"
+    "  --bits        X and Y are 64-bit patterns in hex (0x7ff0000000000001),\n"
+    "                32-bit ones with --float (0x7f800001)\n"
     "  -h, --help    print this help and exit\n"
     "  --version     print the version and exit\n"
     "  --            every later word is an operand\n"
     "\n"
     "X, Y: decimal or hex float (2.5, -0x1p-3), inf, nan, snan, nan(P), snan(P)\n"
-    "with P the payload in decimal or 0x-hex (below 2^51, non-zero for snan);\n"
+    "with P the payload in decimal or 0x-hex (below 2^51, 2^22 with --float;\n"
+    "non-zero for snan);\n"
     "each with an optional sign, in any letter case. A word starting with - is\n"
     "an operand when it is, or starts like, a number.\n"
     "Exit status: 0 done, 1 a bad input line or a read or write error, 2 a bad\n"
@@ -56,6 +61,7 @@ struct Options {
   bool correctly_rounded = false;
   const ravo_tools::FixedDirection* entry = nullptr;  // --entry
   bool bits = false;
+  bool binary32 = false;  // --float
   std::vector<std::string> operands;
 };
 
@@ -108,6 +114,48 @@ void print_root(double x, double y, const Options& opt) {
             << "  flags    " << flag_list(flags) << "\n";
 }
 
+std::string show_bits(float re, float im) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "0x%08x 0x%08x", static_cast<unsigned>(std::bit_cast<std::uint32_t>(re)),
+                static_cast<unsigned>(std::bit_cast<std::uint32_t>(im)));
+  return buf;
+}
+
+// The binary32 root: cr_csqrtf_scalar in the mode, or the entry of a fixed
+// direction. The hex line shows the parts widened, which is exact.
+void print_root(float x, float y, const Options& opt) {
+  // kFixedDirections32 lists the directions in kFixedDirections' order.
+  const ravo_tools::CsqrtfFunction f =
+      opt.entry != nullptr ? ravo_tools::kFixedDirections32[opt.entry - ravo_tools::kFixedDirections].scalar
+                           : ravo_tools::CsqrtfFunction{cr_csqrtf_scalar};
+  const auto [w, flags] = ravo_tools::call_in_mode(f, x, y, opt.rounding);
+  const std::string name = opt.entry != nullptr ? std::string("cr_csqrtf_") + opt.entry->suffix : "cr_csqrtf";
+  std::cout << name << "(" << ravo_cli::echo_number(x) << ", " << ravo_cli::echo_number(y) << ")\n"
+            << "  decimal  " << ravo_cli::echo_number(w.real()) << ' ' << (std::signbit(w.imag()) ? "" : "+")
+            << ravo_cli::echo_number(w.imag()) << "i\n"
+            << "  hex      " << show("%a %+ai", w.real(), w.imag()) << "\n"
+            << "  bits     " << show_bits(w.real(), w.imag()) << "\n"
+            << "  flags    " << flag_list(flags) << "\n";
+}
+
+// Returns the error text, or an empty string when the operand was parsed.
+std::string parse_operand(const std::string& token, bool bits, float& value) {
+  using ravo_cli::quote_token;
+  if (bits) {
+    const auto v = ravo_cli::parse_bits32(token);
+    if (!v) return "bad bit pattern " + quote_token(token);
+    value = *v;
+    return {};
+  }
+  const ravo_cli::Number32 n = ravo_cli::parse_number32(token);
+  if (n.status == ravo_cli::Number::out_of_range)
+    return "number " + quote_token(token) + " is out of binary32's range (largest finite 3.4028235e38)";
+  if (n.status != ravo_cli::Number::ok)
+    return "bad number " + quote_token(token) + (n.why.empty() ? "" : ": " + std::string(n.why));
+  value = n.value;
+  return {};
+}
+
 // Returns the error text, or an empty string when the operand was parsed.
 std::string parse_operand(const std::string& token, bool bits, double& value) {
   using ravo_cli::quote_token;
@@ -128,8 +176,9 @@ std::string parse_operand(const std::string& token, bool bits, double& value) {
 
 // The operands of one argument, parsed before they are counted, so that a
 // token that is not a number is reported as such. Returns the error text.
-std::string parse_pair(const std::vector<std::string>& tokens, bool bits, double& x, double& y) {
-  double parsed[2] = {0, 0};
+template <typename Real>
+std::string parse_pair(const std::vector<std::string>& tokens, bool bits, Real& x, Real& y) {
+  Real parsed[2] = {0, 0};
   for (std::size_t i = 0; i < tokens.size() && i < 2; ++i) {
     const std::string error = parse_operand(tokens[i], bits, parsed[i]);
     if (!error.empty()) return error;
@@ -139,6 +188,16 @@ std::string parse_pair(const std::vector<std::string>& tokens, bool bits, double
   x = parsed[0];
   y = parsed[1];
   return {};
+}
+
+// The root of one pair of operands, printed; or the error text, nothing
+// printed.
+template <typename Real>
+std::string parse_and_print(const std::vector<std::string>& tokens, const Options& opt) {
+  Real x = 0, y = 0;
+  std::string error = parse_pair(tokens, opt.bits, x, y);
+  if (error.empty()) print_root(x, y, opt);
+  return error;
 }
 
 // True when standard output has taken everything written so far; otherwise
@@ -173,15 +232,13 @@ int run_stream(const Options& opt) {
     std::vector<std::string> tokens;
     for (std::string t; fields >> t;) tokens.push_back(t);
     if (tokens.empty()) continue;
-    double x = 0, y = 0;
-    const std::string error = parse_pair(tokens, opt.bits, x, y);
+    const std::string error = opt.binary32 ? parse_and_print<float>(tokens, opt) : parse_and_print<double>(tokens, opt);
     if (!error.empty()) {
       if (!flush_output()) return 1;
       std::cerr << "csqrt: line " << number << ": " << error << "\n";
       status = 1;
       continue;
     }
-    print_root(x, y, opt);
     if (!output_ok()) return 1;
   }
   const bool read_failed = std::ferror(stdin);
@@ -242,6 +299,7 @@ int main(int argc, char** argv) {
   std::string entry;
   command_line.text("--entry", entry, "a fixed direction", "E");
   command_line.flag("--bits", opt.bits, "operands as bit patterns");
+  command_line.flag("--float", opt.binary32, "binary32 operands, the correctly rounded binary32 root");
   command_line.operands("operands", opt.operands, "X Y");
   const auto words = options_then_operands(argc, argv);
   if (!words)
@@ -264,12 +322,11 @@ int main(int argc, char** argv) {
   }
 
   if (opt.operands.empty()) return run_stream(opt);
-  double x = 0, y = 0;
-  const std::string error = parse_pair(opt.operands, opt.bits, x, y);
+  const std::string error =
+      opt.binary32 ? parse_and_print<float>(opt.operands, opt) : parse_and_print<double>(opt.operands, opt);
   if (!error.empty()) {
     std::cerr << "csqrt: " << error << "\n";
     return 2;
   }
-  print_root(x, y, opt);
   return flush_output() ? 0 : 1;
 }

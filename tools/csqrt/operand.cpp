@@ -75,6 +75,48 @@ Number parse_number(std::string_view token) {
   return {Number::ok, value};
 }
 
+Number32 parse_number32(std::string_view token) {
+  std::string_view body = token;
+  if (!body.empty() && (body[0] == '-' || body[0] == '+')) body.remove_prefix(1);
+  if (starts_with_ignoring_case(body, "nan") || starts_with_ignoring_case(body, "snan")) {
+    // Read as binary64's NaN, then moved to binary32's fields: the payload
+    // must fit below binary32's quiet bit.
+    const Number n = parse_number(token);
+    if (n.status != Number::ok) return {n.status, 0, n.why};
+    const auto bits = std::bit_cast<std::uint64_t>(n.value);
+    const bool quiet = bits & kQuietBit;
+    std::uint64_t payload = bits & (kQuietBit - 1);
+    if (!quiet && payload == (kDefaultSignallingNan & (kQuietBit - 1))) payload = kDefaultSignallingNan32 & 0x3FFFFF;
+    if (payload > 0x3FFFFF)
+      return {Number::bad, 0, "the payload is above 0x3fffff, the largest below binary32's quiet bit"};
+    const std::uint32_t bits32 = static_cast<std::uint32_t>(bits >> 63) << 31 | 0x7F800000u | (quiet ? 0x400000u : 0) |
+                                 static_cast<std::uint32_t>(payload);
+    return {Number::ok, std::bit_cast<float>(bits32)};
+  }
+  const std::string text(token);
+  if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return {};
+  // strtof rounds once, to nearest; through strtod the decimal would be
+  // rounded twice.
+  const int mode = std::fegetround();
+  std::fesetround(FE_TONEAREST);
+  errno = 0;
+  char* end = nullptr;
+  const float value = std::strtof(text.c_str(), &end);
+  const bool overflowed = errno == ERANGE && std::isinf(value);
+  std::fesetround(mode);
+  if (end != text.c_str() + text.size()) return {};
+  if (overflowed) return {Number::out_of_range, value};
+  return {Number::ok, value};
+}
+
+std::optional<float> parse_bits32(std::string_view token) {
+  if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X')) token.remove_prefix(2);
+  if (token.size() > 8) return std::nullopt;
+  const auto v = parse_bits(token);
+  if (!v) return std::nullopt;
+  return std::bit_cast<float>(static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(*v)));
+}
+
 std::optional<double> parse_bits(std::string_view token) {
   if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X')) token.remove_prefix(2);
   if (token.empty() || token.size() > 16) return std::nullopt;

@@ -25,11 +25,27 @@ struct Number {
 // nan() and snan() are nan and snan, as strtod reads nan().
 Number parse_number(std::string_view token);
 
+// The same for a binary32 operand: decimals rounded once to binary32 (to
+// nearest), out_of_range beyond binary32's largest finite; NaN payloads
+// below 2^22, binary32's quiet bit.
+struct Number32 {
+  Number::Status status = Number::bad;
+  float value = 0;
+  std::string_view why = {};
+};
+Number32 parse_number32(std::string_view token);
+
 // The bits `snan` stands for: the quiet bit clear, payload 2^50.
 constexpr std::uint64_t kDefaultSignallingNan = 0x7FF4000000000000;
 
 // A binary64 bit pattern of at most 16 hex digits, with or without 0x.
 std::optional<double> parse_bits(std::string_view token);
+
+// A binary32 bit pattern of at most 8 hex digits, with or without 0x.
+std::optional<float> parse_bits32(std::string_view token);
+
+// The bits `snan` stands for in binary32: the quiet bit clear, payload 2^21.
+constexpr std::uint32_t kDefaultSignallingNan32 = 0x7FA00000;
 
 // nearest, down, up, zero -> FE_TONEAREST, ...; in any letter case, as the
 // operands are.

@@ -30,6 +30,27 @@ std::string echo_number(double v) {
   return std::string(buf, end);
 }
 
+std::string echo_number(float v) {
+  const std::uint32_t bits = std::bit_cast<std::uint32_t>(v);
+  constexpr std::uint32_t kQuietBit = 0x400000;
+  if ((bits << 1) > 0xFF000000u) {
+    const bool quiet = bits & kQuietBit;
+    const std::uint32_t payload = bits & (kQuietBit - 1);
+    const std::uint32_t plain_payload = quiet ? 0 : kDefaultSignallingNan32 & (kQuietBit - 1);
+    std::string s = bits >> 31 ? "-" : "";
+    s += quiet ? "nan" : "snan";
+    if (payload != plain_payload) {
+      char buf[16];
+      std::snprintf(buf, sizeof buf, "(0x%x)", static_cast<unsigned>(payload));
+      s += buf;
+    }
+    return s;
+  }
+  char buf[32];
+  const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+  return std::string(buf, end);
+}
+
 std::string quote_token(std::string_view token) {
   std::string s = "'";
   for (std::size_t i = 0; i < token.size() && i < kMaxShownBytes; ++i) {

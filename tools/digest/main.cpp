@@ -9,7 +9,10 @@
 // the smallest normal, ordinary values, the largest finite, infinities, quiet
 // and signalling NaNs with payloads), then random pairs over all binades and
 // near the axes; with --cr also the hard-case corpus (exact roots, roots
-// near rounding boundaries, the subnormal and tininess edges).
+// near rounding boundaries, the subnormal and tininess edges). With --float,
+// cr_csqrtf_scalar over the binary32 counterparts: a grid of binary32
+// special values, the binary32 input classes in turn, the binary32 hard
+// corpus.
 #include <algorithm>
 #include <bit>
 #include <cfenv>
@@ -21,6 +24,7 @@
 #include "call_in_mode.h"
 #include "command_line.h"
 #include "hard_cases.h"
+#include "input_classes.h"
 
 namespace {
 
@@ -88,6 +92,46 @@ int batch_flags_in_mode(std::complex<double> z, int fe_round) {
   return flags;
 }
 
+constexpr std::uint32_t kGrid32[] = {
+    0x00000000, 0x00000001, 0x00000002, 0x007FFFFF, 0x00800000, 0x00800001,  // zero, subnormals, smallest normal
+    0x3F800000, 0x40000000, 0x40800000, 0x40400000, 0x3F000000, 0x3DCCCCCD,  // 1, 2, 4, 3, 0.5, 0.1
+    0x5F7FFFFF, 0x7F7FFFFF, 0x7F7FFFFE, 0x0CFB671A,                          // near 2^64, largest
+    0x7F800000, 0x7FC00000, 0x7FC00123, 0x7F800001, 0x7FA00ABC, 0x7FFFFFFF,  // inf, quiet, signalling
+};
+
+// The binary32 corpus: every pair of the grid in both signs, then
+// random_pairs from the binary32 input classes in turn, then the hard cases.
+std::vector<std::complex<float>> corpus32(std::size_t random_pairs) {
+  std::vector<float> grid;
+  for (std::uint32_t g : kGrid32) {
+    grid.push_back(std::bit_cast<float>(g));
+    grid.push_back(std::bit_cast<float>(g | 0x80000000u));
+  }
+  std::vector<std::complex<float>> pairs;
+  for (float a : grid)
+    for (float b : grid) pairs.emplace_back(a, b);
+  const auto classes = ravo_accuracy::input_classes32();
+  for (std::size_t i = 0; i < random_pairs; ++i) {
+    const auto [x, y] = classes[i % classes.size()].generate(0x5EEDC0DE, i / classes.size());
+    pairs.emplace_back(x, y);
+  }
+  for (const auto& h : ravo_corpus::hard_cases32()) pairs.emplace_back(h.x, h.y);
+  return pairs;
+}
+
+// The flags of cr_csqrtf_batch on sixteen copies of z (as many as the
+// widest vector's binary32 lanes), which are z's own.
+int batch32_flags_in_mode(std::complex<float> z, int fe_round) {
+  std::complex<float> in[16], out[16];
+  for (auto& v : in) v = z;
+  std::fesetround(fe_round);
+  std::feclearexcept(FE_ALL_EXCEPT);
+  cr_csqrtf_batch(16, in, out);
+  const int flags = std::fetestexcept(FE_ALL_EXCEPT);
+  std::fesetround(FE_TONEAREST);
+  return flags;
+}
+
 // FNV-1a, 64-bit, fed byte by byte.
 struct Digest {
   std::uint64_t h = 0xCBF29CE484222325u;
@@ -98,6 +142,36 @@ struct Digest {
     }
   }
 };
+
+// The binary32 digest: the parts' 32-bit patterns and the flags byte.
+int digest32(std::size_t random_pairs, bool batch) {
+  const auto in = corpus32(random_pairs);
+  std::vector<std::complex<float>> out(in.size());
+  Digest all;
+  for (const auto& mode : ravo_tools::kRoundingModes) {
+    if (batch) {
+      std::fesetround(mode.fe);
+      cr_csqrtf_batch(in.size(), in.data(), out.data());
+      std::fesetround(FE_TONEAREST);
+    }
+    Digest d;
+    for (std::size_t i = 0; i < in.size(); ++i) {
+      auto [w, flags] =
+          ravo_tools::call_in_mode(ravo_tools::CsqrtfFunction{cr_csqrtf_scalar}, in[i].real(), in[i].imag(), mode.fe);
+      if (batch) {
+        w = out[i];
+        flags = batch32_flags_in_mode(in[i], mode.fe);
+      }
+      d.add(std::bit_cast<std::uint32_t>(w.real()), 4);
+      d.add(std::bit_cast<std::uint32_t>(w.imag()), 4);
+      d.add(portable_flags(flags), 1);
+    }
+    std::printf("%-8s %016llx\n", mode.name, static_cast<unsigned long long>(d.h));
+    all.add(d.h, 8);
+  }
+  std::printf("digest   %016llx  (%zu pairs x 4 modes)\n", static_cast<unsigned long long>(all.h), in.size());
+  return 0;
+}
 
 }  // namespace
 
@@ -113,8 +187,13 @@ int main(int argc, char** argv) {
   command_line.flag("--batch", batch,
                     "the same digest as --cr, computed by cr_csqrt_batch: the bits from one call over the whole "
                     "corpus, each element's flags from a call on eight copies of it");
+  bool binary32 = false;
+  command_line.flag("--float", binary32,
+                    "digest cr_csqrtf_scalar over the binary32 corpus (random classes and hard cases); with --batch, "
+                    "the same digest computed by cr_csqrtf_batch");
   command_line.count("pairs", random_pairs, "random pairs after the grid of special values (default 1000000)");
   if (const auto done = command_line.parse(argc, argv)) return *done;
+  if (binary32) return digest32(random_pairs, batch);
   cr = cr || batch;
   const ravo_tools::CsqrtFunction f =
       cr ? ravo_tools::CsqrtFunction{cr_csqrt_scalar} : ravo_tools::CsqrtFunction{csqrt_scalar};

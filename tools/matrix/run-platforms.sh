@@ -6,7 +6,9 @@
 # aarch64 build (cross-compiled, run under
 # qemu-user); runs `csqrt-digest --cr` in each (random pairs, the special
 # grid and the hard corpus, all four modes, bits and flags) and fails
-# unless every build prints the same digest. The binary64-only builds on
+# unless every build prints the same digest; likewise `csqrt-digest
+# --float` (cr_csqrtf_scalar and cr_csqrtf_batch), one binary32 digest, on
+# every path and, in the default build, every forced array target too. The binary64-only builds on
 # x86-64 also run the correctly rounded tests against MPC.
 #   tools/matrix/run-platforms.sh [output folder]
 set -euo pipefail
@@ -22,8 +24,8 @@ configure() {  # folder, then cmake options
     >/dev/null
 }
 
-declare -A digests
-record() {  # name, digest command...; the scalar function's digest, then the array function's
+declare -A digests digests32
+record() {  # name, digest command...; the scalar function's digest, then the array function's, binary64 and binary32
   local name=$1
   shift
   local result
@@ -33,6 +35,12 @@ record() {  # name, digest command...; the scalar function's digest, then the ar
   result=$("$@" --batch | awk '/^digest/ {print $2}')
   digests["$name, batch"]=$result
   printf '%-32s %s\n' "$name, batch" "$result"
+  result=$("$@" --float | awk '/^digest/ {print $2}')
+  digests32["$name, float"]=$result
+  printf '%-32s %s\n' "$name, float" "$result"
+  result=$("$@" --float --batch | awk '/^digest/ {print $2}')
+  digests32["$name, float batch"]=$result
+  printf '%-32s %s\n' "$name, float batch" "$result"
 }
 
 configure "$out/x87"
@@ -44,6 +52,7 @@ record "default (CPU's path)" "$out/x87/tools/csqrt-digest"
 record "x87" env RAVO_CR_CSQRT_PATH=x87 "$out/x87/tools/csqrt-digest"
 record "binary64-fma" env RAVO_CR_CSQRT_PATH=binary64-fma "$out/x87/tools/csqrt-digest"
 record "default, batch forced to AVX2" env RAVO_CR_BATCH_TARGET=avx2 "$out/x87/tools/csqrt-digest"
+record "default, batch forced to scalar" env RAVO_CR_BATCH_TARGET=scalar "$out/x87/tools/csqrt-digest"
 
 # The binary64-only path on x86-64: the correctly rounded tables, the
 # environment table, the accuracy check and the kernel's bound, then the
@@ -79,4 +88,9 @@ if [[ $distinct -ne 1 ]]; then
   echo "FAIL: the paths disagree ($distinct distinct digests)"
   exit 1
 fi
-echo "all ${#digests[@]} builds agree"
+distinct=$(printf '%s\n' "${digests32[@]}" | sort -u | wc -l)
+if [[ $distinct -ne 1 ]]; then
+  echo "FAIL: the paths disagree on binary32 ($distinct distinct digests)"
+  exit 1
+fi
+echo "all ${#digests[@]} builds agree, and all ${#digests32[@]} binary32 ones"
