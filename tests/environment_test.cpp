@@ -284,6 +284,8 @@ const struct {
     // Exact roots (an inexact trap must not fire), rounded ones, the ends.
     {3, 4},
     {-3, -4},
+    // (2^23 - 1 + i)^2: exact, though the kernel's |z|^2 rounds.
+    {0x1.fffff8p45, 0x1.fffffcp23},
     {-4, 0},
     {0, 8},
     {1.5, -2.25},

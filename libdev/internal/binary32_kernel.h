@@ -89,7 +89,7 @@ inline Bits widened_bits(Bits magnitude32) {
 // binary32 is the exact part's: a bool, or a lane mask for vectors.
 template <typename Bits>
 inline auto binary32_rounding_is_certain(Bits v_bits) {
-  return ((v_bits + kBinary32Margin) & (2 * kHalfBinary32Place - 1)) > 2 * kBinary32Margin;
+  return ((v_bits + kBinary32Margin) & (kHalfBinary32Place - 1)) > 2 * kBinary32Margin;
 }
 
 // The binary32 pattern of a positive part v in [2^-126, 2^128) whose
