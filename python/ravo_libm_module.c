@@ -1,11 +1,16 @@
-/* ravo_libm for Python: the library's two complex square roots as numpy
+/* ravo_libm for Python: the library's complex square roots as numpy
  * ufuncs, and the calling thread's rounding mode as a context manager. This
  * is the extension ravo_libm._ravo_libm; the package ravo_libm re-exports it.
  *
- * The module computes nothing itself: each ufunc is one complex128 loop over
- * a C function of the library, and numpy's default type resolution casts
- * every other input that converts safely (Python and numpy scalars, integer,
- * float64, float32 and complex64 arrays) to complex128 on the way in. numpy
+ * The module computes nothing itself. cr_csqrt and its fixed directions
+ * have two loops each, complex64 over the library's binary32 functions and
+ * complex128 over its binary64 ones; csqrt has the complex128 loop alone.
+ * The complex64 loop is listed first and takes float16, float32 and
+ * complex64 input (as numpy's own loops keep single precision), so its
+ * result is the exact root rounded once to binary32, never a binary64 root
+ * rounded again. Every other input that converts safely (Python numbers,
+ * integers of every width, float64, complex128) goes to the complex128 loop
+ * as it did before the complex64 one existed: see resolve_types. numpy
  * clears the floating-point status flags before the loops and reads them
  * afterwards, so the flags the library raises reach np.errstate as those of
  * any other ufunc: invalid (a signalling NaN) as a RuntimeWarning by
@@ -30,13 +35,39 @@
  * at full width and few enough calls that their overhead does not show. */
 enum { GATHER_ELEMENTS = 256 };
 
-/* An array function of the library, y[i] = f(x[i]) for i < n with the
- * flags of the n calls. The loop receives it through the ufunc's data
- * pointer, wrapped in a struct: ISO C has no conversion between function
- * and object pointers. */
+/* One rounding of the root in its binary64 and binary32 forms: the array
+ * functions, y[i] = f(x[i]) for i < n with the flags of the n calls, and
+ * the binary32 scalar function. The loops receive it through the ufunc's
+ * data pointer, wrapped in a struct: ISO C has no conversion between
+ * function and object pointers. */
 typedef struct {
   void (*apply)(size_t n, const ravo_c_complex *x, ravo_c_complex *y);
+  void (*apply_float)(size_t n, const ravo_c_complex_float *x, ravo_c_complex_float *y);
+  ravo_c_complex_float (*scalar_float)(ravo_c_complex_float z);
 } BatchFunction;
+
+/* y = f(x) in binary32 for the BatchFunction in data. Contiguous operands
+ * go to the array function in one call (in place when numpy passes the same
+ * memory for both); any other layout element by element through the scalar
+ * function, which the array function matches bit for bit and flag for flag.
+ * No value passes through binary64 here: each part is rounded once. */
+static void batch_loop_float(char **args, const npy_intp *dimensions, const npy_intp *steps, void *data) {
+  const BatchFunction *const function = (const BatchFunction *)data;
+  const npy_intp n = dimensions[0];
+  const npy_intp in_step = steps[0], out_step = steps[1];
+  char *in = args[0], *out = args[1];
+  const npy_intp element = (npy_intp)sizeof(ravo_c_complex_float);
+  if (in_step == element && out_step == element) {
+    function->apply_float((size_t)n, (const ravo_c_complex_float *)in, (ravo_c_complex_float *)out);
+    return;
+  }
+  for (npy_intp i = 0; i < n; ++i, in += in_step, out += out_step) {
+    ravo_c_complex_float z;
+    memcpy(&z, in, sizeof z);
+    const ravo_c_complex_float w = function->scalar_float(z);
+    memcpy(out, &w, sizeof w);
+  }
+}
 
 /* y = f(x) for the BatchFunction in data. A contiguous operand is handed to
  * the array function as it is (in place when numpy passes the same memory
@@ -82,27 +113,76 @@ static void csqrt_loop(char **args, const npy_intp *dimensions, const npy_intp *
   }
 }
 
-static PyUFuncGenericFunction batch_loops[] = {batch_loop};
+/* The complex64 loop comes first: numpy's type resolution takes the first
+ * loop the input casts to safely, so complex64 input (and float16, float32)
+ * stays in binary32, also with out= a complex64 array. */
+static PyUFuncGenericFunction batch_loops[] = {batch_loop_float, batch_loop};
+static char batch_types[] = {NPY_CFLOAT, NPY_CFLOAT, NPY_CDOUBLE, NPY_CDOUBLE};
+enum { BATCH_LOOP_COUNT = sizeof batch_loops / sizeof batch_loops[0] };
 static PyUFuncGenericFunction csqrt_loops[] = {csqrt_loop};
 static void *no_loop_data[] = {NULL};
 static char complex128_to_complex128[] = {NPY_CDOUBLE, NPY_CDOUBLE};
+
+/* The input types the complex64 loop serves: numpy's own unary loops keep
+ * these in single (or half) precision. Integers and booleans would cast
+ * safely to complex64 too when narrow, but they have always given
+ * complex128 here, and a 16-bit integer's root in binary32 would be a
+ * silent loss of precision; they keep the complex128 loop. */
+static int takes_complex64_loop(int type_num) {
+  return type_num == NPY_HALF || type_num == NPY_FLOAT || type_num == NPY_CFLOAT;
+}
+
+/* numpy's default resolution (the first loop the input casts to safely,
+ * the output checked against out= with the casting rule), except that an
+ * input the complex64 loop does not serve goes to the complex128 loop as
+ * if that were the only one. An explicit dtype= or signature= is numpy's
+ * to resolve, as is an input that does not cast safely to complex128 (the
+ * same error as ever). */
+static int resolve_types(PyUFuncObject *ufunc, NPY_CASTING casting, PyArrayObject **operands, PyObject *type_tup,
+                         PyArray_Descr **out_dtypes) {
+  PyArray_Descr *const in = PyArray_DESCR(operands[0]);
+  if (type_tup == NULL && !takes_complex64_loop(in->type_num)) {
+    PyArray_Descr *const complex128 = PyArray_DescrFromType(NPY_CDOUBLE);
+    if (complex128 == NULL) return -1;
+    if (PyArray_CanCastTypeTo(in, complex128, NPY_SAFE_CASTING)) {
+      Py_INCREF(complex128);
+      out_dtypes[0] = complex128;
+      out_dtypes[1] = complex128;
+      if (PyUFunc_ValidateCasting(ufunc, casting, operands, out_dtypes) < 0) {
+        Py_DECREF(out_dtypes[0]);
+        Py_DECREF(out_dtypes[1]);
+        out_dtypes[0] = out_dtypes[1] = NULL;
+        return -1;
+      }
+      return 0;
+    }
+    Py_DECREF(complex128);
+  }
+  return PyUFunc_DefaultTypeResolver(ufunc, casting, operands, type_tup, out_dtypes);
+}
 
 static const char cr_csqrt_doc[] =
     "Principal square root, correctly rounded, element-wise.\n"
     "\n"
     "Each part of the result is the exact square root's part rounded once to\n"
-    "float64 in the calling thread's rounding mode (all four modes, subnormals\n"
-    "included), so the bits are the same on every platform. The real part is\n"
-    "+0 or positive, the imaginary part has the sign of Im z (zeros included);\n"
-    "infinities and NaNs give the special values of ISO C Annex G. Inputs are\n"
-    "cast to complex128 (real input as x + 0j, complex64 widened).\n"
+    "the result's format in the calling thread's rounding mode (all four\n"
+    "modes, subnormals included), so the bits are the same on every platform.\n"
+    "complex64 input gives complex64, rounded once to float32 (never a\n"
+    "float64 root rounded again); float16 and float32 input likewise, as x +\n"
+    "0j. Every other input is cast to complex128 (real input as x + 0j) and\n"
+    "gives complex128, rounded to float64. The real part is +0 or positive,\n"
+    "the imaginary part has the sign of Im z (zeros included); infinities and\n"
+    "NaNs give the special values of ISO C Annex G.\n"
     "\n"
     "Floating-point flags, seen through np.errstate: invalid only for a\n"
-    "signalling NaN part, underflow exactly when a part is inexact and tiny;\n"
-    "never overflow or divide-by-zero.\n"
+    "signalling NaN part, underflow exactly when a part is inexact and tiny\n"
+    "(below the format's smallest normal after rounding); never overflow or\n"
+    "divide-by-zero.\n"
     "\n"
-    "Contiguous data goes to the library's array function cr_csqrt_batch in\n"
-    "one call; strided data in blocks of 256 elements.";
+    "Contiguous data goes to the library's array function in one call\n"
+    "(cr_csqrtf_batch for complex64, cr_csqrt_batch for complex128); strided\n"
+    "complex64 data element by element to cr_csqrtf_scalar, strided\n"
+    "complex128 data in blocks of 256 elements.";
 
 static const char csqrt_doc[] =
     "Principal square root in x87 extended precision, element-wise.\n"
@@ -117,42 +197,53 @@ static const char csqrt_doc[] =
     "Use cr_csqrt for results that are correctly rounded in every mode.";
 
 /* The docstring of a fixed-direction ufunc: how it rounds, the mode name
- * whose cr_csqrt it equals, its array function. */
-#define DIRECTED_DOC(how, mode_name, batch_name)                                \
-  "Principal square root, correctly rounded " how                               \
-  ", element-wise.\n"                                                           \
-  "\n"                                                                          \
-  "Each part of the result is the exact square root's part rounded once to\n"   \
-  "float64 in that direction (subnormals included), whatever the calling\n"     \
-  "thread's rounding mode, which is the same after the call. The real part\n"   \
-  "is +0 or positive, the imaginary part has the sign of Im z. The bits and\n"  \
-  "the floating-point flags (seen through np.errstate) are those of cr_csqrt\n" \
-  "with the thread in mode '" mode_name                                         \
-  "': special values, input casting and\n"                                      \
-  "flags as documented there. For code that does not own its threads' modes:\n" \
-  "thread pools, dask workers, interval bounds.\n"                              \
-  "\n"                                                                          \
-  "Contiguous data goes to the library's array function " batch_name            \
-  "\n"                                                                          \
-  "in one call; strided data in blocks of 256 elements."
+ * whose cr_csqrt it equals, its array and scalar functions. */
+#define DIRECTED_DOC(how, mode_name, batch_name, batchf_name, scalarf_name)              \
+  "Principal square root, correctly rounded " how                                        \
+  ", element-wise.\n"                                                                    \
+  "\n"                                                                                   \
+  "Each part of the result is the exact square root's part rounded once to\n"            \
+  "the result's format (float32 for complex64, float16 and float32 input,\n"             \
+  "float64 for the rest) in that direction (subnormals included), whatever\n"            \
+  "the calling thread's rounding mode, which is the same after the call.\n"              \
+  "The real part is +0 or positive, the imaginary part has the sign of Im z.\n"          \
+  "The bits and the floating-point flags (seen through np.errstate) are\n"               \
+  "those of cr_csqrt with the thread in mode '" mode_name                                \
+  "': special values, input\n"                                                           \
+  "casting and flags as documented there. For code that does not own its\n"              \
+  "threads' modes: thread pools, dask workers, interval bounds.\n"                       \
+  "\n"                                                                                   \
+  "Contiguous data goes to the library's array function " batchf_name " or\n" batch_name \
+  " in one call; strided complex64 data element by element to\n" scalarf_name            \
+  ", strided complex128 data in blocks of 256 elements."
 
-/* The ufuncs over the library's array functions: the one loop batch_loop,
- * told by its data which function to apply. data[0] points at function,
- * set at import (numpy keeps the pointer, so the table is static). */
+/* The ufuncs over the library's array functions: the loops batch_loop_float
+ * and batch_loop, told by their data which functions to apply. Both data
+ * pointers point at function, set at import (numpy keeps the pointers, so
+ * the table is static). */
 static struct {
   const char *name;
   const char *doc;
   BatchFunction function;
-  void *data[1];
+  void *data[BATCH_LOOP_COUNT];
 } batch_ufuncs[] = {
-    {"cr_csqrt", cr_csqrt_doc, {cr_csqrt_batch}, {NULL}},
+    {"cr_csqrt", cr_csqrt_doc, {cr_csqrt_batch, cr_csqrtf_batch, cr_csqrtf_scalar}, {NULL, NULL}},
     {"cr_csqrt_rn",
-     DIRECTED_DOC("to nearest (ties to even)", "nearest", "cr_csqrt_batch_rn"),
-     {cr_csqrt_batch_rn},
-     {NULL}},
-    {"cr_csqrt_rd", DIRECTED_DOC("downward (toward -inf)", "down", "cr_csqrt_batch_rd"), {cr_csqrt_batch_rd}, {NULL}},
-    {"cr_csqrt_ru", DIRECTED_DOC("upward (toward +inf)", "up", "cr_csqrt_batch_ru"), {cr_csqrt_batch_ru}, {NULL}},
-    {"cr_csqrt_rz", DIRECTED_DOC("toward zero", "zero", "cr_csqrt_batch_rz"), {cr_csqrt_batch_rz}, {NULL}},
+     DIRECTED_DOC("to nearest (ties to even)", "nearest", "cr_csqrt_batch_rn", "cr_csqrtf_batch_rn", "cr_csqrtf_rn"),
+     {cr_csqrt_batch_rn, cr_csqrtf_batch_rn, cr_csqrtf_rn},
+     {NULL, NULL}},
+    {"cr_csqrt_rd",
+     DIRECTED_DOC("downward (toward -inf)", "down", "cr_csqrt_batch_rd", "cr_csqrtf_batch_rd", "cr_csqrtf_rd"),
+     {cr_csqrt_batch_rd, cr_csqrtf_batch_rd, cr_csqrtf_rd},
+     {NULL, NULL}},
+    {"cr_csqrt_ru",
+     DIRECTED_DOC("upward (toward +inf)", "up", "cr_csqrt_batch_ru", "cr_csqrtf_batch_ru", "cr_csqrtf_ru"),
+     {cr_csqrt_batch_ru, cr_csqrtf_batch_ru, cr_csqrtf_ru},
+     {NULL, NULL}},
+    {"cr_csqrt_rz",
+     DIRECTED_DOC("toward zero", "zero", "cr_csqrt_batch_rz", "cr_csqrtf_batch_rz", "cr_csqrtf_rz"),
+     {cr_csqrt_batch_rz, cr_csqrtf_batch_rz, cr_csqrtf_rz},
+     {NULL, NULL}},
 };
 enum { BATCH_UFUNC_COUNT = sizeof batch_ufuncs / sizeof batch_ufuncs[0] };
 
@@ -309,7 +400,8 @@ static struct PyModuleDef module_definition = {
     .m_doc =
         "Complex square roots as numpy ufuncs.\n"
         "\n"
-        "cr_csqrt  correctly rounded in every rounding mode, the same bits on every platform\n"
+        "cr_csqrt  correctly rounded in every rounding mode, the same bits on every platform;\n"
+        "          complex64 in, complex64 out (rounded once to float32), complex128 otherwise\n"
         "cr_csqrt_rn, _rd, _ru, _rz  the same, each in its fixed direction whatever the thread's mode\n"
         "csqrt     the x87 extended-precision design, within one ulp in round to nearest\n"
         "rounding  context manager for the calling thread's rounding mode\n"
@@ -318,9 +410,13 @@ static struct PyModuleDef module_definition = {
     .m_methods = module_methods,
 };
 
-static int add_ufunc(PyObject *module, PyUFuncGenericFunction *loops, void **data, const char *name, const char *doc) {
-  PyObject *ufunc = PyUFunc_FromFuncAndData(loops, data, complex128_to_complex128, 1, 1, 1, PyUFunc_None, name, doc, 0);
+/* A ufunc with count loops of one input and one output; resolve (or NULL
+ * for numpy's default) chooses among them. */
+static int add_ufunc(PyObject *module, PyUFuncGenericFunction *loops, void **data, char *types, int count,
+                     PyUFunc_TypeResolutionFunc *resolve, const char *name, const char *doc) {
+  PyObject *ufunc = PyUFunc_FromFuncAndData(loops, data, types, count, 1, 1, PyUFunc_None, name, doc, 0);
   if (ufunc == NULL) return -1;
+  if (resolve != NULL) ((PyUFuncObject *)ufunc)->type_resolver = resolve;
   if (PyModule_AddObject(module, name, ufunc) < 0) {
     Py_DECREF(ufunc);
     return -1;
@@ -347,13 +443,14 @@ PyMODINIT_FUNC PyInit__ravo_libm(void) {
     return NULL;
   }
   for (int i = 0; i < BATCH_UFUNC_COUNT; ++i) {
-    batch_ufuncs[i].data[0] = &batch_ufuncs[i].function;
-    if (add_ufunc(module, batch_loops, batch_ufuncs[i].data, batch_ufuncs[i].name, batch_ufuncs[i].doc) < 0) {
+    for (int j = 0; j < BATCH_LOOP_COUNT; ++j) batch_ufuncs[i].data[j] = &batch_ufuncs[i].function;
+    if (add_ufunc(module, batch_loops, batch_ufuncs[i].data, batch_types, BATCH_LOOP_COUNT, resolve_types,
+                  batch_ufuncs[i].name, batch_ufuncs[i].doc) < 0) {
       Py_DECREF(module);
       return NULL;
     }
   }
-  if (add_ufunc(module, csqrt_loops, no_loop_data, "csqrt", csqrt_doc) < 0) {
+  if (add_ufunc(module, csqrt_loops, no_loop_data, complex128_to_complex128, 1, NULL, "csqrt", csqrt_doc) < 0) {
     Py_DECREF(module);
     return NULL;
   }

@@ -1,6 +1,7 @@
 """Complex square roots as numpy ufuncs.
 
-cr_csqrt  correctly rounded in every rounding mode, the same bits on every platform
+cr_csqrt  correctly rounded in every rounding mode, the same bits on every platform;
+          complex64 in, complex64 out (rounded once to float32), complex128 otherwise
 cr_csqrt_rn, cr_csqrt_rd, cr_csqrt_ru, cr_csqrt_rz
           the same, each in its fixed direction whatever the thread's mode
 csqrt     the x87 extended-precision design, within one ulp in round to nearest

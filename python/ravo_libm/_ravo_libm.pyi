@@ -9,8 +9,10 @@ _Implementation = Literal["x87", "binary64-avx512", "binary64-fma", "binary64"]
 
 __version__: str
 
-# complex128 -> complex128 ufuncs (nin=1, nout=1); any input numpy casts
-# safely to complex128 is accepted.
+# ufuncs with nin=1, nout=1. cr_csqrt and its fixed directions have two
+# loops: complex64 -> complex64 (rounded once to float32) for complex64,
+# float32 and float16 input, complex128 -> complex128 for any other input
+# numpy casts safely to complex128. csqrt is complex128 -> complex128 only.
 cr_csqrt: np.ufunc
 # cr_csqrt in a fixed direction, whatever the calling thread's mode.
 cr_csqrt_rn: np.ufunc

@@ -27,29 +27,34 @@ def _reference(ufunc, z):
     return ufunc(np.ascontiguousarray(z, dtype=np.complex128))
 
 
-# Input, expected root (exact, so written down), shape.
+# Input, expected root (exact, so written down), shape, and whether cr_csqrt
+# keeps it in single precision (complex64; csqrt always gives complex128).
 CASTS = [
-    (np.float32(4), 2 + 0j, ()),
-    (-4.0, 2j, ()),
-    (9, 3 + 0j, ()),
-    (np.int8(-9), 3j, ()),
-    (3 + 4j, 2 + 1j, ()),
-    (np.complex64(-3 - 4j), 1 - 2j, ()),
-    (np.array([1, 2], dtype=np.complex64), [1, math.sqrt(2)], (2,)),
-    (np.array([4, -16], dtype=np.float32), [2, 4j], (2,)),
-    ([[-4.0, 0.25]], [[2j, 0.5]], (1, 2)),
-    (np.array([-1 + 0j], dtype=">c16"), [1j], (1,)),  # byte-swapped, cast on the way in
+    (np.float32(4), 2 + 0j, (), True),
+    (np.float16(-4), 2j, (), True),
+    (-4.0, 2j, (), False),
+    (9, 3 + 0j, (), False),
+    (np.int8(-9), 3j, (), False),
+    (np.array([4, 9], dtype=np.uint16), [2, 3], (2,), False),
+    (3 + 4j, 2 + 1j, (), False),
+    (np.complex64(-3 - 4j), 1 - 2j, (), True),
+    (np.array([1, 2], dtype=np.complex64), [1, math.sqrt(2)], (2,), True),
+    (np.array([4, -16], dtype=np.float32), [2, 4j], (2,), True),
+    ([[-4.0, 0.25]], [[2j, 0.5]], (1, 2), False),
+    (np.array([-1 + 0j], dtype=">c16"), [1j], (1,), False),  # byte-swapped, cast on the way in
+    (np.array([-1 + 0j], dtype=">c8"), [1j], (1,), True),
 ]
 
 
 @pytest.mark.parametrize("ufunc", UFUNCS, ids=lambda u: u.__name__)
-@pytest.mark.parametrize("argument, root, shape", CASTS)
-def test_casts_to_complex128(ufunc, argument, root, shape):
+@pytest.mark.parametrize("argument, root, shape, single", CASTS)
+def test_casts(ufunc, argument, root, shape, single):
+    dtype = np.complex64 if single and ufunc is ravo_libm.cr_csqrt else np.complex128
     w = ufunc(argument)
-    assert w.dtype == np.complex128 and np.shape(w) == shape
-    assert bits(w).tolist() == bits(np.array(root, dtype=np.complex128)).tolist()
+    assert w.dtype == dtype and np.shape(w) == shape
+    assert bits(w).tolist() == bits(np.array(root, dtype=dtype)).tolist()
     if shape == ():
-        assert isinstance(w, np.complex128)
+        assert isinstance(w, dtype)
 
 
 @pytest.mark.parametrize("ufunc", UFUNCS, ids=lambda u: u.__name__)
