@@ -233,23 +233,20 @@ def test_result_dtypes(ufunc):
         f(np.array([1.5], dtype=np.longdouble))
 
 
-# Roots the library rounds wrongly today, each part within 2^-53 of a
-# binary32 midpoint: to nearest, the side of the midpoint follows the
-# thread's rounding mode instead of the exact root (the real part of the
-# first lies 2^-72 below 1 + 2^-24 and comes out as 1 + 2^-23; the second's
-# lies above it and comes out as 1 when the thread rounds down or toward
-# zero). Strict: a fixed library makes these fail, and they move into the
-# table above.
-KNOWN_LIBRARY_FAULTS = [
+# Parts within 2^-53 of a binary32 midpoint, to nearest, from threads in
+# every mode: the real part of the first lies 2^-72 below 1 + 2^-24, the
+# second's just above it; only the exact root tells the side, never the
+# binary64 value or the thread's mode.
+NEAR_MIDPOINTS = [
     ("cr_csqrt", "nearest", (1 + 2.0**-23, 2.0**-23)),
+    ("cr_csqrt_rn", "down", (1 + 2.0**-23, 2.0**-23)),
     ("cr_csqrt_rn", "down", DOUBLE_ROUNDING[0]),
     ("cr_csqrt_rn", "zero", DOUBLE_ROUNDING[0]),
 ]
 
 
-@pytest.mark.xfail(strict=True, reason="the library rounds near-midpoint binary32 parts by the thread's mode")
-@pytest.mark.parametrize("name, thread_mode, pair", KNOWN_LIBRARY_FAULTS)
-def test_known_library_faults(name, thread_mode, pair):
+@pytest.mark.parametrize("name, thread_mode, pair", NEAR_MIDPOINTS)
+def test_near_midpoints(name, thread_mode, pair):
     z = _complex64([pair])
     with ravo_libm.rounding(thread_mode):
         got = getattr(ravo_libm, name)(z)
