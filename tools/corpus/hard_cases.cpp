@@ -504,6 +504,22 @@ void tininess_edge32(std::vector<HardCase32>& out) {
       }
 }
 
+// x = 4^k (1 - j 2^-24), j odd, has sqrt(x) about 2^k (1 - j 2^-25 -
+// j^2 2^-51): j^2 2^-51 below a binary32 midpoint. y = x j 2^-24 (1 + r)
+// adds about j^2 2^-51 (1 + r)^2 to the larger part, which puts it within
+// about j^2 2^-50 |r| of the midpoint, above or below by r's sign: r of
+// 2^-12 to 2^-23 makes parts 2^-55 to 2^-66 from it, where only an exact
+// decision tells the side.
+void near_midpoints32(Rng& rng, std::size_t n, std::vector<HardCase32>& out) {
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto j = static_cast<float>(2 * (rng() % 16) + 1);
+    const float x = std::ldexp(1 - j * 0x1p-24f, 2 * (static_cast<int>(rng() % 126) - 62));
+    const float r = std::ldexp(static_cast<float>(rng() % 2048) + 1, -23 - static_cast<int>(rng() % 12));
+    const float y = x * j * 0x1p-24f * (1 + with_sign(r, rng() & 1));
+    out.push_back({with_sign(x, rng() & 1), with_sign(y, rng() & 1), "near-midpoint32"});
+  }
+}
+
 }  // namespace
 
 std::vector<HardCase32> hard_cases32(std::uint64_t seed, std::size_t per_kind) {
@@ -513,6 +529,7 @@ std::vector<HardCase32> hard_cases32(std::uint64_t seed, std::size_t per_kind) {
   near_roots32(rng, per_kind, out);
   near_grid_roots32(rng, per_kind, out);
   square_plus_tiny32(rng, per_kind, out);
+  near_midpoints32(rng, per_kind, out);
   tininess_edge32(out);
   return out;
 }
