@@ -43,13 +43,6 @@ using Parts32 = PartsOf<float>;
 std::uint32_t bits32(float v) { return std::bit_cast<std::uint32_t>(v); }
 float from_bits32(std::uint32_t b) { return std::bit_cast<float>(b); }
 
-ravo_c_complex_float to_c_complex_float(Parts32 w) {
-  __extension__ ravo_c_complex_float z;
-  __extension__ __real__ z = w.re;
-  __extension__ __imag__ z = w.im;
-  return z;
-}
-
 // The binary64 value of a binary32 one, exactly and raising nothing, also
 // for a signalling NaN and under DAZ: by integer steps (a subnormal is its
 // significand, converted exactly, times 2^-149, a normal product).
@@ -133,14 +126,37 @@ inline bool both_normal(std::uint32_t x, std::uint32_t y) {
 // kMode: a fixed direction, or kThreadMode for the library's mode.
 constexpr RoundingMode kThreadMode = 4;
 
-// The parts read, widened and narrowed by integer steps; the result as one
-// 64-bit pattern (the real part's bits low, the imaginary part's high:
-// float _Complex in a register).
+// The argument and the result as one 64-bit pattern each, the real part's
+// bits low and the imaginary part's high: float _Complex in a register.
+#if defined(__x86_64__)
+// On x86-64 a float _Complex comes and goes in the low half of xmm0, as a
+// double does, so the entries are written on doubles and exported under
+// aliases of the C type (below). Written on the complex type, GCC splits
+// the argument into two stores and builds the result from two more, each
+// pair read back by one 8-byte load that no store forwards.
+using Carrier = double;
+std::uint64_t pair_of(Carrier z) { return bits_of(z); }
+Carrier carried(std::uint64_t pair) { return from_bits(pair); }
+#else
+using Carrier = ravo_c_complex_float;
+std::uint64_t pair_of(Carrier z) {
+  return bits32(__extension__ __real__ z) | std::uint64_t{bits32(__extension__ __imag__ z)} << 32;
+}
+Carrier carried(std::uint64_t pair) {
+  __extension__ ravo_c_complex_float z;
+  __extension__ __real__ z = from_bits32(static_cast<std::uint32_t>(pair));
+  __extension__ __imag__ z = from_bits32(static_cast<std::uint32_t>(pair >> 32));
+  return z;
+}
+#endif
+
+Carrier carried(Parts32 w) { return carried(bits32(w.re) | std::uint64_t{bits32(w.im)} << 32); }
+
+// The parts read, widened and narrowed by integer steps.
 template <RoundingMode kMode>
-ravo_c_complex_float entry(ravo_c_complex_float z) {
-  // Each part on its own: a load of both at once would wait for the two
-  // stores GCC splits the argument into.
-  const std::uint32_t x = bits32(__extension__ __real__ z), y = bits32(__extension__ __imag__ z);
+Carrier entry(Carrier z) {
+  const std::uint64_t pair = pair_of(z);
+  const auto x = static_cast<std::uint32_t>(pair), y = static_cast<std::uint32_t>(pair >> 32);
   if (both_normal(x, y)) [[likely]] {
     double ax = from_bits(widened_bits(std::uint64_t{x & ~kBinary32Sign}));
     double ay = from_bits(widened_bits(std::uint64_t{y & ~kBinary32Sign}));
@@ -156,20 +172,37 @@ ravo_c_complex_float entry(ravo_c_complex_float z) {
         const std::uint64_t re = binary32_bits(w.re, kBinary32Increment[mode][0]);
         const std::uint64_t im = binary32_bits(w.im, kBinary32Increment[mode][y_negative]) | (y & kBinary32Sign);
         raise_inexact_here();
-        return __builtin_bit_cast(ravo_c_complex_float, re | im << 32);
+        return carried(re | im << 32);
       }
       restore_flags_but_inexact(status, false);
     }
-    return to_c_complex_float(exact_way(from_bits32(x), from_bits32(y), mode));
+    return carried(exact_way(from_bits32(x), from_bits32(y), mode));
   }
-  return to_c_complex_float(
-      exact_way(from_bits32(x), from_bits32(y), kMode == kThreadMode ? library_rounding() : kMode));
+  return carried(exact_way(from_bits32(x), from_bits32(y), kMode == kThreadMode ? library_rounding() : kMode));
 }
 
 }  // namespace
 
-extern "C" ravo_c_complex_float cr_csqrtf_scalar(ravo_c_complex_float z) { return entry<kThreadMode>(z); }
-extern "C" ravo_c_complex_float cr_csqrtf_rn(ravo_c_complex_float z) { return entry<kToNearest>(z); }
-extern "C" ravo_c_complex_float cr_csqrtf_rd(ravo_c_complex_float z) { return entry<kDownward>(z); }
-extern "C" ravo_c_complex_float cr_csqrtf_ru(ravo_c_complex_float z) { return entry<kUpward>(z); }
-extern "C" ravo_c_complex_float cr_csqrtf_rz(ravo_c_complex_float z) { return entry<kTowardZero>(z); }
+#if defined(__x86_64__)
+// Each entry on the carrier, hidden, and its exported name an alias of it
+// with the C type: the same function under the x86-64 calling convention.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpragmas"
+#pragma GCC diagnostic ignored "-Wattribute-alias"
+#pragma GCC diagnostic ignored "-Wmissing-attributes"
+#define RAVO_BINARY32_ENTRY(name, mode)                                     \
+  extern "C" double name##_in_register(double z) { return entry<mode>(z); } \
+  extern "C" ravo_c_complex_float name(ravo_c_complex_float) __attribute__((alias(#name "_in_register")));
+#else
+#define RAVO_BINARY32_ENTRY(name, mode) \
+  extern "C" ravo_c_complex_float name(ravo_c_complex_float z) { return entry<mode>(z); }
+#endif
+RAVO_BINARY32_ENTRY(cr_csqrtf_scalar, kThreadMode)
+RAVO_BINARY32_ENTRY(cr_csqrtf_rn, kToNearest)
+RAVO_BINARY32_ENTRY(cr_csqrtf_rd, kDownward)
+RAVO_BINARY32_ENTRY(cr_csqrtf_ru, kUpward)
+RAVO_BINARY32_ENTRY(cr_csqrtf_rz, kTowardZero)
+#undef RAVO_BINARY32_ENTRY
+#if defined(__x86_64__)
+#pragma GCC diagnostic pop
+#endif
