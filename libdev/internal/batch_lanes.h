@@ -243,19 +243,36 @@ __attribute__((always_inline)) inline unsigned root_lanes(const double* x, doubl
   return finish_lanes<true>(z, scaled_operands((LaneMask)z.re, (LaneMask)z.im), y);
 }
 
-// The first n values of x (interleaved) through the lanes; the indices the
-// scalar path must finish (the tail that fills no vector among them) go to
-// `left`, and their count is returned. certified says whether any lane was
-// finished here (and so is inexact).
-inline std::size_t batch_lanes(std::size_t n, const double* x, double* y, std::uint32_t* left, bool& certified) {
+// The first n elements through `root` (root(i) computes the vector's
+// worth of elements from i and returns a bit per lane the scalar path must
+// finish), kVectors vectors per step: two let the divider take two
+// independent chains of roots and divisions where a vector's other work is
+// short (the binary32 lanes). The indices the scalar path must finish (the
+// tail that fills no vector among them) go to `left`, and their count is
+// returned. certified says whether any lane was finished here (and so is
+// inexact).
+template <int kVectors, typename Root>
+__attribute__((always_inline)) inline std::size_t run_lanes(std::size_t n, std::uint32_t* left, bool& certified,
+                                                            Root root) {
+  constexpr unsigned kAll = (1u << kLanes) - 1;
   std::size_t count = 0, i = 0;
-  for (; i + kLanes <= n; i += kLanes) {
-    unsigned rest = root_lanes(x + 2 * i, y + 2 * i);
-    certified |= rest != (1u << kLanes) - 1;
-    for (; rest != 0; rest &= rest - 1) left[count++] = static_cast<std::uint32_t>(i + __builtin_ctz(rest));
+  const auto note = [&](std::size_t at, unsigned rest) {
+    certified |= rest != kAll;
+    for (; rest != 0; rest &= rest - 1) left[count++] = static_cast<std::uint32_t>(at + __builtin_ctz(rest));
+  };
+  for (; i + kVectors * kLanes <= n; i += kVectors * kLanes) {
+    unsigned rest[kVectors];
+    for (int v = 0; v < kVectors; ++v) rest[v] = root(i + v * kLanes);
+    for (int v = 0; v < kVectors; ++v) note(i + v * kLanes, rest[v]);
   }
+  for (; i + kLanes <= n; i += kLanes) note(i, root(i));
   for (; i < n; ++i) left[count++] = static_cast<std::uint32_t>(i);
   return count;
+}
+
+// The first n values of x (interleaved) through the lanes.
+inline std::size_t batch_lanes(std::size_t n, const double* x, double* y, std::uint32_t* left, bool& certified) {
+  return run_lanes<1>(n, left, certified, [&](std::size_t i) { return root_lanes(x + 2 * i, y + 2 * i); });
 }
 
 RAVO_INTERNAL_END

@@ -66,27 +66,11 @@ __attribute__((always_inline)) inline unsigned root_lanes32(const float* x, floa
 }
 
 // The first n values of x (interleaved) through the lanes, rounding in
-// `mode`; as batch_lanes.
+// `mode` (run_lanes, batch_lanes.h).
 inline std::size_t batch_lanes32(std::size_t n, const float* x, float* y, std::uint32_t* left, bool& certified,
                                  RoundingMode mode) {
   const LaneIncrements inc = lane_increments(mode);
-  std::size_t count = 0, i = 0;
-  // Two vectors per step: their chains of roots and division are
-  // independent, and the divider takes both.
-  for (; i + 2 * kLanes <= n; i += 2 * kLanes) {
-    const unsigned first = root_lanes32(x + 2 * i, y + 2 * i, inc);
-    const unsigned second = root_lanes32(x + 2 * i + 2 * kLanes, y + 2 * i + 2 * kLanes, inc);
-    unsigned rest = first | second << kLanes;
-    certified |= first != (1u << kLanes) - 1 || second != (1u << kLanes) - 1;
-    for (; rest != 0; rest &= rest - 1) left[count++] = static_cast<std::uint32_t>(i + __builtin_ctz(rest));
-  }
-  for (; i + kLanes <= n; i += kLanes) {
-    unsigned rest = root_lanes32(x + 2 * i, y + 2 * i, inc);
-    certified |= rest != (1u << kLanes) - 1;
-    for (; rest != 0; rest &= rest - 1) left[count++] = static_cast<std::uint32_t>(i + __builtin_ctz(rest));
-  }
-  for (; i < n; ++i) left[count++] = static_cast<std::uint32_t>(i);
-  return count;
+  return run_lanes<2>(n, left, certified, [&](std::size_t i) { return root_lanes32(x + 2 * i, y + 2 * i, inc); });
 }
 
 RAVO_INTERNAL_END

@@ -20,67 +20,57 @@ struct RoundingMode {
 constexpr RoundingMode kRoundingModes[] = {
     {FE_TONEAREST, "nearest"}, {FE_DOWNWARD, "down"}, {FE_UPWARD, "up"}, {FE_TOWARDZERO, "zero"}};
 
-struct MeasuredCall {
-  std::complex<double> w;
+// A result and the flags its call raised, for binary64 or binary32 parts.
+template <typename Real>
+struct MeasuredCallOf {
+  std::complex<Real> w;
   int flags;  // FE_INVALID | FE_INEXACT | FE_UNDERFLOW | FE_OVERFLOW | FE_DIVBYZERO
 };
+using MeasuredCall = MeasuredCallOf<double>;
+using MeasuredCall32 = MeasuredCallOf<float>;
 
-using CsqrtFunction = ravo_complex_double (*)(ravo_complex_double);
+template <typename Real>
+using CsqrtFunctionOf = std::complex<Real> (*)(std::complex<Real>);
+template <typename Real>
+using CsqrtArrayFunctionOf = void (*)(std::size_t, const std::complex<Real>*, std::complex<Real>*);
+using CsqrtFunction = CsqrtFunctionOf<double>;
+using CsqrtArrayFunction = CsqrtArrayFunctionOf<double>;
+using CsqrtfFunction = CsqrtFunctionOf<float>;
+using CsqrtfArrayFunction = CsqrtArrayFunctionOf<float>;
 
-// cr_csqrt_scalar's entries of a fixed direction, one value and arrays, by
-// the direction's mode and the suffix of their names.
-using CsqrtArrayFunction = void (*)(std::size_t, const std::complex<double>*, std::complex<double>*);
-struct FixedDirection {
+// The correctly rounded functions' entries of a fixed direction, one value
+// and arrays, by the direction's mode and the suffix of their names: the
+// binary64 ones (cr_csqrt_rn ...) and the binary32 ones (cr_csqrtf_rn ...).
+template <typename Real>
+struct FixedDirectionOf {
   int fe;
   const char* suffix;
-  CsqrtFunction scalar;
-  CsqrtArrayFunction batch;
+  CsqrtFunctionOf<Real> scalar;
+  CsqrtArrayFunctionOf<Real> batch;
 };
+using FixedDirection = FixedDirectionOf<double>;
+using FixedDirection32 = FixedDirectionOf<float>;
 inline constexpr FixedDirection kFixedDirections[] = {{FE_TONEAREST, "rn", cr_csqrt_rn, cr_csqrt_batch_rn},
                                                       {FE_DOWNWARD, "rd", cr_csqrt_rd, cr_csqrt_batch_rd},
                                                       {FE_UPWARD, "ru", cr_csqrt_ru, cr_csqrt_batch_ru},
                                                       {FE_TOWARDZERO, "rz", cr_csqrt_rz, cr_csqrt_batch_rz}};
+inline constexpr FixedDirection32 kFixedDirections32[] = {{FE_TONEAREST, "rn", cr_csqrtf_rn, cr_csqrtf_batch_rn},
+                                                          {FE_DOWNWARD, "rd", cr_csqrtf_rd, cr_csqrtf_batch_rd},
+                                                          {FE_UPWARD, "ru", cr_csqrtf_ru, cr_csqrtf_batch_ru},
+                                                          {FE_TOWARDZERO, "rz", cr_csqrtf_rz, cr_csqrtf_batch_rz}};
 
-inline MeasuredCall call_in_mode(CsqrtFunction f, double x, double y, int fe_round) {
+template <typename Real>
+inline MeasuredCallOf<Real> call_in_mode(CsqrtFunctionOf<Real> f, Real x, Real y, int fe_round) {
   std::fesetround(fe_round);
   std::feclearexcept(FE_ALL_EXCEPT);
-  const std::complex<double> w = f({x, y});
+  const std::complex<Real> w = f({x, y});
   const int flags = std::fetestexcept(FE_ALL_EXCEPT);
   std::fesetround(FE_TONEAREST);
   return {w, flags};
 }
 
 inline MeasuredCall call_in_mode(double x, double y, int fe_round) {
-  return call_in_mode(csqrt_scalar, x, y, fe_round);
-}
-
-// The binary32 functions: cr_csqrtf_scalar and its entries of a fixed
-// direction, by the same modes and suffixes.
-using CsqrtfFunction = std::complex<float> (*)(std::complex<float>);
-using CsqrtfArrayFunction = void (*)(std::size_t, const std::complex<float>*, std::complex<float>*);
-struct FixedDirection32 {
-  int fe;
-  const char* suffix;
-  CsqrtfFunction scalar;
-  CsqrtfArrayFunction batch;
-};
-inline constexpr FixedDirection32 kFixedDirections32[] = {{FE_TONEAREST, "rn", cr_csqrtf_rn, cr_csqrtf_batch_rn},
-                                                          {FE_DOWNWARD, "rd", cr_csqrtf_rd, cr_csqrtf_batch_rd},
-                                                          {FE_UPWARD, "ru", cr_csqrtf_ru, cr_csqrtf_batch_ru},
-                                                          {FE_TOWARDZERO, "rz", cr_csqrtf_rz, cr_csqrtf_batch_rz}};
-
-struct MeasuredCall32 {
-  std::complex<float> w;
-  int flags;
-};
-
-inline MeasuredCall32 call_in_mode(CsqrtfFunction f, float x, float y, int fe_round) {
-  std::fesetround(fe_round);
-  std::feclearexcept(FE_ALL_EXCEPT);
-  const std::complex<float> w = f({x, y});
-  const int flags = std::fetestexcept(FE_ALL_EXCEPT);
-  std::fesetround(FE_TONEAREST);
-  return {w, flags};
+  return call_in_mode<double>(csqrt_scalar, x, y, fe_round);
 }
 
 }  // namespace ravo_tools
