@@ -65,17 +65,22 @@ struct Rounded32 {
 };
 
 // v rounded to binary32 in `mode` by integer steps, from any binary64
-// value that is exact or rounded to odd (so ties are exact ties). A part
-// below 2^-126 loses more bits, down to a shift that leaves nothing.
+// value that is exact or rounded to odd (so a tie is an exact tie, which
+// goes to the even neighbour; no root of binary32 parts lies on a binary32
+// midpoint, but this rounding does not rely on it). A part below 2^-126
+// loses more bits, down to a shift that leaves nothing.
 Rounded32 round_to_binary32(double v, RoundingMode mode) {
   const std::uint64_t b = bits_of(v), sign = b >> 63, magnitude = b & ~kSignBit;
   if (magnitude == 0) return {from_bits32(static_cast<std::uint32_t>(sign << 31)), false, false};
   const std::uint64_t increment_at_29 = kBinary32Increment[mode][sign];
+  const auto signed_even = [&](std::uint64_t bits, std::uint64_t dropped, std::uint64_t half) {
+    if (mode == kToNearest && dropped == half) bits &= ~std::uint64_t{1};
+    return from_bits32(static_cast<std::uint32_t>(bits | sign << 31));
+  };
   const int e = static_cast<int>(magnitude >> 52) - 1023;
   if (e >= -126) {
-    const auto bits = static_cast<std::uint32_t>(binary32_bits(magnitude, increment_at_29));
-    const bool inexact = (magnitude & (2 * kHalfBinary32Place - 1)) != 0;
-    return {from_bits32(bits | static_cast<std::uint32_t>(sign << 31)), inexact, false};
+    const std::uint64_t dropped = magnitude & (2 * kHalfBinary32Place - 1);
+    return {signed_even(binary32_bits(magnitude, increment_at_29), dropped, kHalfBinary32Place), dropped != 0, false};
   }
   // Fewer places: shift by k, at most 55 (the significand is below 2^53, so
   // a larger shift rounds the same way).
@@ -85,12 +90,11 @@ Rounded32 round_to_binary32(double v, RoundingMode mode) {
   // The increment scaled to k places: half a place, all but one, or none.
   const std::uint64_t increment =
       increment_at_29 == kHalfBinary32Place ? place / 2 : (increment_at_29 == kAway ? place - 1 : 0);
-  const auto bits = static_cast<std::uint32_t>((significand + increment) >> k);
-  const bool inexact = (significand & (place - 1)) != 0;
+  const std::uint64_t dropped = significand & (place - 1);
   // Tiny after rounding to 24 bits with an unbounded exponent: always below
   // 2^-127, and in [2^-127, 2^-126) unless that rounding carries to 2^-126.
   const bool tiny = e < -127 || ((significand + increment_at_29) >> 53) == 0;
-  return {from_bits32(bits | static_cast<std::uint32_t>(sign << 31)), inexact, tiny};
+  return {signed_even((significand + increment) >> k, dropped, place / 2), dropped != 0, tiny};
 }
 
 // Each part of the binary64 root rounded to odd, from its roundings down
