@@ -36,69 +36,62 @@
 enum { GATHER_ELEMENTS = 256 };
 
 /* One rounding of the root in its binary64 and binary32 forms: the array
- * functions, y[i] = f(x[i]) for i < n with the flags of the n calls, and
- * the binary32 scalar function. The loops receive it through the ufunc's
- * data pointer, wrapped in a struct: ISO C has no conversion between
- * function and object pointers. */
+ * functions, y[i] = f(x[i]) for i < n with the flags of the n calls. The
+ * loops receive it through the ufunc's data pointer, wrapped in a struct:
+ * ISO C has no conversion between function and object pointers. */
 typedef struct {
   void (*apply)(size_t n, const ravo_c_complex *x, ravo_c_complex *y);
   void (*apply_float)(size_t n, const ravo_c_complex_float *x, ravo_c_complex_float *y);
-  ravo_c_complex_float (*scalar_float)(ravo_c_complex_float z);
 } BatchFunction;
 
-/* y = f(x) in binary32 for the BatchFunction in data. Contiguous operands
- * go to the array function in one call (in place when numpy passes the same
- * memory for both); any other layout element by element through the scalar
- * function, which the array function matches bit for bit and flag for flag.
- * No value passes through binary64 here: each part is rounded once. */
-static void batch_loop_float(char **args, const npy_intp *dimensions, const npy_intp *steps, void *data) {
-  const BatchFunction *const function = (const BatchFunction *)data;
-  const npy_intp n = dimensions[0];
-  const npy_intp in_step = steps[0], out_step = steps[1];
-  char *in = args[0], *out = args[1];
-  const npy_intp element = (npy_intp)sizeof(ravo_c_complex_float);
-  if (in_step == element && out_step == element) {
-    function->apply_float((size_t)n, (const ravo_c_complex_float *)in, (ravo_c_complex_float *)out);
-    return;
-  }
-  for (npy_intp i = 0; i < n; ++i, in += in_step, out += out_step) {
-    ravo_c_complex_float z;
-    memcpy(&z, in, sizeof z);
-    const ravo_c_complex_float w = function->scalar_float(z);
-    memcpy(out, &w, sizeof w);
-  }
+/* y = f(x) for the BatchFunction in data, in binary64 or in binary32
+ * (single: no value passes through binary64, each part is rounded once). A
+ * contiguous operand is handed to the array function as it is (in place
+ * when numpy passes the same memory for both); a strided one goes through
+ * a stack buffer. Both give the scalar function's bits and the union of
+ * its flags, whatever the strides. */
+static void apply_to(const BatchFunction *f, int single, npy_intp n, const char *x, char *y) {
+  if (single)
+    f->apply_float((size_t)n, (const ravo_c_complex_float *)x, (ravo_c_complex_float *)y);
+  else
+    f->apply((size_t)n, (const ravo_c_complex *)x, (ravo_c_complex *)y);
 }
 
-/* y = f(x) for the BatchFunction in data. A contiguous operand is handed to
- * the array function as it is (in place when numpy passes the same memory
- * for both); a strided one goes through a stack buffer. Both give the
- * scalar function's bits and the union of its flags, whatever the strides. */
-static void batch_loop(char **args, const npy_intp *dimensions, const npy_intp *steps, void *data) {
-  void (*const apply)(size_t, const ravo_c_complex *, ravo_c_complex *) = ((const BatchFunction *)data)->apply;
+static void gathered_loop(char **args, const npy_intp *dimensions, const npy_intp *steps, const BatchFunction *f,
+                          int single) {
   const npy_intp n = dimensions[0];
   const npy_intp in_step = steps[0], out_step = steps[1];
   char *in = args[0], *out = args[1];
-  const npy_intp element = (npy_intp)sizeof(ravo_c_complex);
+  const npy_intp element = single ? (npy_intp)sizeof(ravo_c_complex_float) : (npy_intp)sizeof(ravo_c_complex);
   if (in_step == element && out_step == element) {
-    apply((size_t)n, (const ravo_c_complex *)in, (ravo_c_complex *)out);
+    apply_to(f, single, n, in, out);
     return;
   }
-  ravo_c_complex buffer[GATHER_ELEMENTS];
+  ravo_c_complex buffer[GATHER_ELEMENTS]; /* binary32 elements use its first half */
+  char *const gathered = (char *)buffer;
   for (npy_intp start = 0; start < n; start += GATHER_ELEMENTS) {
     const npy_intp m = n - start < GATHER_ELEMENTS ? n - start : GATHER_ELEMENTS;
-    const ravo_c_complex *src = (const ravo_c_complex *)in;
+    const char *src = in;
     if (in_step != element) {
-      for (npy_intp i = 0; i < m; ++i) memcpy(&buffer[i], in + i * in_step, sizeof buffer[i]);
-      src = buffer;
+      for (npy_intp i = 0; i < m; ++i) memcpy(gathered + i * element, in + i * in_step, (size_t)element);
+      src = gathered;
     }
-    ravo_c_complex *dst = out_step == element ? (ravo_c_complex *)out : buffer;
-    apply((size_t)m, src, dst);
-    if (dst == buffer) {
-      for (npy_intp i = 0; i < m; ++i) memcpy(out + i * out_step, &buffer[i], sizeof buffer[i]);
+    char *dst = out_step == element ? out : gathered;
+    apply_to(f, single, m, src, dst);
+    if (dst == gathered) {
+      for (npy_intp i = 0; i < m; ++i) memcpy(out + i * out_step, gathered + i * element, (size_t)element);
     }
     in += m * in_step;
     out += m * out_step;
   }
+}
+
+static void batch_loop_float(char **args, const npy_intp *dimensions, const npy_intp *steps, void *data) {
+  gathered_loop(args, dimensions, steps, (const BatchFunction *)data, 1);
+}
+
+static void batch_loop(char **args, const npy_intp *dimensions, const npy_intp *steps, void *data) {
+  gathered_loop(args, dimensions, steps, (const BatchFunction *)data, 0);
 }
 
 static void csqrt_loop(char **args, const npy_intp *dimensions, const npy_intp *steps, void *data) {
@@ -181,8 +174,7 @@ static const char cr_csqrt_doc[] =
     "\n"
     "Contiguous data goes to the library's array function in one call\n"
     "(cr_csqrtf_batch for complex64, cr_csqrt_batch for complex128); strided\n"
-    "complex64 data element by element to cr_csqrtf_scalar, strided\n"
-    "complex128 data in blocks of 256 elements.";
+    "data in blocks of 256 elements.";
 
 static const char csqrt_doc[] =
     "Principal square root in x87 extended precision, element-wise.\n"
@@ -198,7 +190,7 @@ static const char csqrt_doc[] =
 
 /* The docstring of a fixed-direction ufunc: how it rounds, the mode name
  * whose cr_csqrt it equals, its array and scalar functions. */
-#define DIRECTED_DOC(how, mode_name, batch_name, batchf_name, scalarf_name)              \
+#define DIRECTED_DOC(how, mode_name, batch_name, batchf_name)                            \
   "Principal square root, correctly rounded " how                                        \
   ", element-wise.\n"                                                                    \
   "\n"                                                                                   \
@@ -214,8 +206,7 @@ static const char csqrt_doc[] =
   "threads' modes: thread pools, dask workers, interval bounds.\n"                       \
   "\n"                                                                                   \
   "Contiguous data goes to the library's array function " batchf_name " or\n" batch_name \
-  " in one call; strided complex64 data element by element to\n" scalarf_name            \
-  ", strided complex128 data in blocks of 256 elements."
+  " in one call; strided data in blocks of 256 elements."
 
 /* The ufuncs over the library's array functions: the loops batch_loop_float
  * and batch_loop, told by their data which functions to apply. Both data
@@ -227,22 +218,22 @@ static struct {
   BatchFunction function;
   void *data[BATCH_LOOP_COUNT];
 } batch_ufuncs[] = {
-    {"cr_csqrt", cr_csqrt_doc, {cr_csqrt_batch, cr_csqrtf_batch, cr_csqrtf_scalar}, {NULL, NULL}},
+    {"cr_csqrt", cr_csqrt_doc, {cr_csqrt_batch, cr_csqrtf_batch}, {NULL, NULL}},
     {"cr_csqrt_rn",
-     DIRECTED_DOC("to nearest (ties to even)", "nearest", "cr_csqrt_batch_rn", "cr_csqrtf_batch_rn", "cr_csqrtf_rn"),
-     {cr_csqrt_batch_rn, cr_csqrtf_batch_rn, cr_csqrtf_rn},
+     DIRECTED_DOC("to nearest (ties to even)", "nearest", "cr_csqrt_batch_rn", "cr_csqrtf_batch_rn"),
+     {cr_csqrt_batch_rn, cr_csqrtf_batch_rn},
      {NULL, NULL}},
     {"cr_csqrt_rd",
-     DIRECTED_DOC("downward (toward -inf)", "down", "cr_csqrt_batch_rd", "cr_csqrtf_batch_rd", "cr_csqrtf_rd"),
-     {cr_csqrt_batch_rd, cr_csqrtf_batch_rd, cr_csqrtf_rd},
+     DIRECTED_DOC("downward (toward -inf)", "down", "cr_csqrt_batch_rd", "cr_csqrtf_batch_rd"),
+     {cr_csqrt_batch_rd, cr_csqrtf_batch_rd},
      {NULL, NULL}},
     {"cr_csqrt_ru",
-     DIRECTED_DOC("upward (toward +inf)", "up", "cr_csqrt_batch_ru", "cr_csqrtf_batch_ru", "cr_csqrtf_ru"),
-     {cr_csqrt_batch_ru, cr_csqrtf_batch_ru, cr_csqrtf_ru},
+     DIRECTED_DOC("upward (toward +inf)", "up", "cr_csqrt_batch_ru", "cr_csqrtf_batch_ru"),
+     {cr_csqrt_batch_ru, cr_csqrtf_batch_ru},
      {NULL, NULL}},
     {"cr_csqrt_rz",
-     DIRECTED_DOC("toward zero", "zero", "cr_csqrt_batch_rz", "cr_csqrtf_batch_rz", "cr_csqrtf_rz"),
-     {cr_csqrt_batch_rz, cr_csqrtf_batch_rz, cr_csqrtf_rz},
+     DIRECTED_DOC("toward zero", "zero", "cr_csqrt_batch_rz", "cr_csqrtf_batch_rz"),
+     {cr_csqrt_batch_rz, cr_csqrtf_batch_rz},
      {NULL, NULL}},
 };
 enum { BATCH_UFUNC_COUNT = sizeof batch_ufuncs / sizeof batch_ufuncs[0] };
