@@ -156,8 +156,8 @@ TEST(CrCsqrtf, ConstructedNearBoundaryArgumentsMatchMpc) {
   std::mt19937_64 rng(seed() + 1);
   for (int i = 0; i < 4000; ++i) {
     const float m = std::ldexp(static_cast<float>(rng() % 4096 + 1), static_cast<int>(rng() % 40) - 20);
-    const float y = std::ldexp(m * m * (1 + static_cast<float>(rng() % (1u << 23)) * 0x1p-23f),
-                               -18 - static_cast<int>(rng() % 12));
+    const float y =
+        std::ldexp(m * m * (1 + static_cast<float>(rng() % (1u << 23)) * 0x1p-23f), -18 - static_cast<int>(rng() % 12));
     ASSERT_TRUE(matches_mpc((rng() & 1) ? m * m : -m * m, (rng() & 1) ? y : -y));
   }
   for (int i = 0; i < 4000; ++i) {

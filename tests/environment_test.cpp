@@ -15,11 +15,11 @@
 #include <gtest/gtest.h>
 #include <ucontext.h>
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <csetjmp>
 #include <csignal>
-#include <bit>
 #include <limits>
 
 #include "support/fp_case.h"
@@ -229,8 +229,9 @@ float narrowed(double d) {
   const int e = static_cast<int>((b >> 52) & 0x7FF) - 1023;
   if (e == 1024) return std::bit_cast<float>(sign | 0x7F800000u | static_cast<std::uint32_t>(fraction >> 29));
   if (e == -1023) return std::bit_cast<float>(sign);  // zero: no binary64 subnormal here
-  if (e >= -126) return std::bit_cast<float>(sign | static_cast<std::uint32_t>(e + 127) << 23 |
-                                             static_cast<std::uint32_t>(fraction >> 29));
+  if (e >= -126)
+    return std::bit_cast<float>(sign | static_cast<std::uint32_t>(e + 127) << 23 |
+                                static_cast<std::uint32_t>(fraction >> 29));
   return std::bit_cast<float>(sign | static_cast<std::uint32_t>((fraction | std::uint64_t{1} << 52) >> (29 - 126 - e)));
 }
 
@@ -391,8 +392,8 @@ ravo_c_complex_float binary32_batch_of_sixteen(ravo_c_complex_float z) {
 TEST(Environment, Binary32AsInTheDefaultEnvironment) {
   constexpr CFunction scalar = as_binary64<cr_csqrtf_scalar>, rd = as_binary64<cr_csqrtf_rd>;
   check_every_environment(scalar, in_default_environment<scalar>, -1, kBinary32Arguments, true);
-  check_every_environment(as_binary64<binary32_batch_of_sixteen<cr_csqrtf_batch>>, in_default_environment<scalar>,
-                          -1, kBinary32Arguments, true);
+  check_every_environment(as_binary64<binary32_batch_of_sixteen<cr_csqrtf_batch>>, in_default_environment<scalar>, -1,
+                          kBinary32Arguments, true);
   check_every_environment(rd, in_default_environment<rd>, FE_DOWNWARD, kBinary32Arguments);
   check_every_environment(as_binary64<binary32_batch_of_sixteen<cr_csqrtf_batch_ru>>,
                           in_default_environment<as_binary64<cr_csqrtf_ru>>, FE_UPWARD, kBinary32Arguments);
