@@ -152,33 +152,48 @@ TEST(CrCsqrtf, RandomClassesMatchMpcInEveryMode) {
 // still: x = m^2 and a small y put sqrt(x) + y^2 / (8 m^3) within 2^-40 to
 // 2^-60 of the binary32 number m, where the binary64 kernel's own errors
 // may land on either side of it.
+// Draws in a fixed order (one per statement: the order of a call's
+// arguments is the compiler's), so every compiler tests the same cases.
+struct Draw {
+  std::mt19937_64 rng;
+  std::uint64_t below(std::uint64_t n) { return rng() % n; }
+  // k 2^e, k in [1, count], e in [lo, lo + span).
+  float scaled(std::uint64_t count, int lo, int span) {
+    const auto k = static_cast<float>(below(count) + 1);
+    return std::ldexp(k, lo + static_cast<int>(below(static_cast<std::uint64_t>(span))));
+  }
+  float signed_(float v) { return (rng() & 1) ? -v : v; }
+};
+
 TEST(CrCsqrtf, ConstructedNearBoundaryArgumentsMatchMpc) {
-  std::mt19937_64 rng(seed() + 1);
+  Draw d{std::mt19937_64(seed() + 1)};
   for (int i = 0; i < 4000; ++i) {
-    const float m = std::ldexp(static_cast<float>(rng() % 4096 + 1), static_cast<int>(rng() % 40) - 20);
-    const float y =
-        std::ldexp(m * m * (1 + static_cast<float>(rng() % (1u << 23)) * 0x1p-23f), -18 - static_cast<int>(rng() % 12));
-    ASSERT_TRUE(matches_mpc((rng() & 1) ? m * m : -m * m, (rng() & 1) ? y : -y));
+    const float m = d.scaled(4096, -20, 40);
+    const float t = 1 + static_cast<float>(d.below(1u << 23)) * 0x1p-23f;
+    const float y = std::ldexp(m * m * t, -18 - static_cast<int>(d.below(12)));
+    const float x = d.signed_(m * m);
+    ASSERT_TRUE(matches_mpc(x, d.signed_(y)));
   }
   for (int i = 0; i < 4000; ++i) {
-    const auto j = static_cast<float>(2 * (rng() % 8) + 1);
-    const float x = std::ldexp(1 - j * 0x1p-24f, 2 * (static_cast<int>(rng() % 120) - 60));
-    const float r = std::ldexp(static_cast<float>(rng() % 4096) - 2048, -31);
+    const auto j = static_cast<float>(2 * d.below(8) + 1);
+    const float x = std::ldexp(1 - j * 0x1p-24f, 2 * (static_cast<int>(d.below(120)) - 60));
+    const float r = std::ldexp(static_cast<float>(d.below(4096)) - 2048, -31);
     const float y = x * j * 0x1p-24f * (1 + r);
-    ASSERT_TRUE(matches_mpc((rng() & 1) ? x : -x, (rng() & 1) ? y : -y));
+    const float sx = d.signed_(x);
+    ASSERT_TRUE(matches_mpc(sx, d.signed_(y)));
   }
   for (int i = 0; i < 4000; ++i) {
-    const int bits = 12 + static_cast<int>(rng() % 2);
-    const float a = std::ldexp(static_cast<float>(rng() % (1u << bits) + 1), static_cast<int>(rng() % 40) - 20);
-    const float b = std::ldexp(static_cast<float>(rng() % (1u << bits) + 1), static_cast<int>(rng() % 40) - 20);
+    const std::uint64_t bits = 12 + d.below(2);
+    const float a = d.scaled(std::uint64_t{1} << bits, -20, 40);
+    const float b = d.scaled(std::uint64_t{1} << bits, -20, 40);
     float x = a * a - b * b, y = 2 * a * b;
-    const int nudge = static_cast<int>(rng() % 5) - 2;
-    if (rng() & 1)
+    const int nudge = static_cast<int>(d.below(5)) - 2;
+    if (d.rng() & 1)
       x = f32(bits32(x) + static_cast<std::uint32_t>(nudge));
     else
       y = f32(bits32(y) + static_cast<std::uint32_t>(nudge));
-    if (rng() & 1) x = -x;
-    if (rng() & 1) y = -y;
+    x = d.signed_(x);
+    y = d.signed_(y);
     ASSERT_TRUE(matches_mpc(x, y));
   }
 }
@@ -218,11 +233,13 @@ TEST(CrCsqrtBatch, Binary32AsScalarLoop) {
   const float odd[] = {0.f, -0.f, f32(kInf), -f32(kInf), f32(kQNaN), f32(kSNaN), f32(kMinSub), 4.f, -9.f};
   for (int i = 0; i < 1200; ++i) {
     if (rng() % 10 == 0) {
-      args.emplace_back(odd[rng() % 9], odd[rng() % 9]);
+      const float x = odd[rng() % 9];
+      args.emplace_back(x, odd[rng() % 9]);
       continue;
     }
     const Class& c = kClasses[rng() % 4];
-    args.emplace_back(random_part(rng, c.x_lo, c.x_hi), random_part(rng, c.y_lo, c.y_hi));
+    const float x = random_part(rng, c.x_lo, c.x_hi);
+    args.emplace_back(x, random_part(rng, c.y_lo, c.y_hi));
   }
   using Batch32 = void (*)(size_t, const cplx*, cplx*);
   const Batch32 batches[] = {cr_csqrtf_batch, cr_csqrtf_batch_rn, cr_csqrtf_batch_rd, cr_csqrtf_batch_ru,

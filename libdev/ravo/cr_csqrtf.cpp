@@ -191,9 +191,10 @@ Carrier entry(Carrier z) {
 // Each entry on the carrier, hidden, and its exported name an alias of it
 // with the C type: the same function under the x86-64 calling convention.
 #pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpragmas"
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wattribute-alias"
 #pragma GCC diagnostic ignored "-Wmissing-attributes"
+#endif
 #define RAVO_BINARY32_ENTRY(name, mode)                                     \
   extern "C" double name##_in_register(double z) { return entry<mode>(z); } \
   extern "C" ravo_c_complex_float name(ravo_c_complex_float) __attribute__((alias(#name "_in_register")));

@@ -514,7 +514,10 @@ void near_midpoints32(Rng& rng, std::size_t n, std::vector<HardCase32>& out) {
   for (std::size_t i = 0; i < n; ++i) {
     const auto j = static_cast<float>(2 * (rng() % 16) + 1);
     const float x = std::ldexp(1 - j * 0x1p-24f, 2 * (static_cast<int>(rng() % 126) - 62));
-    const float r = std::ldexp(static_cast<float>(rng() % 2048) + 1, -23 - static_cast<int>(rng() % 12));
+    // One draw per statement: the order of a call's arguments is the
+    // compiler's, and the corpus must be the same for every compiler.
+    const float r_significand = static_cast<float>(rng() % 2048) + 1;
+    const float r = std::ldexp(r_significand, -23 - static_cast<int>(rng() % 12));
     const float y = x * j * 0x1p-24f * (1 + with_sign(r, rng() & 1));
     out.push_back({with_sign(x, rng() & 1), with_sign(y, rng() & 1), "near-midpoint32"});
   }
