@@ -50,6 +50,24 @@ Number parse_nan(std::string_view body, bool negative) {
 
 }  // namespace
 
+// A finite literal or inf converted once by strtod or strtof, to nearest:
+// decimal conversion must not depend on a rounding mode left by a caller.
+template <typename Real>
+NumberOf<Real> converted(std::string_view token, Real (*convert)(const char*, char**)) {
+  const std::string text(token);
+  // strtod skips leading blanks; a token with them is not a number.
+  if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return {};
+  const int mode = std::fegetround();
+  std::fesetround(FE_TONEAREST);
+  errno = 0;
+  char* end = nullptr;
+  const Real value = convert(text.c_str(), &end);
+  const bool overflowed = errno == ERANGE && std::isinf(value);
+  std::fesetround(mode);
+  if (end != text.c_str() + text.size()) return {};
+  return {overflowed ? NumberStatus::out_of_range : NumberStatus::ok, value};
+}
+
 Number parse_number(std::string_view token) {
   std::string_view body = token;
   const bool negative = !body.empty() && body[0] == '-';
@@ -59,20 +77,7 @@ Number parse_number(std::string_view token) {
   if (starts_with_ignoring_case(body, "nan") || starts_with_ignoring_case(body, "snan"))
     return parse_nan(body, negative);
 
-  const std::string text(token);
-  // strtod skips leading blanks; a token with them is not a number.
-  if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return {};
-  // Decimal conversion must not depend on a rounding mode left by a caller.
-  const int mode = std::fegetround();
-  std::fesetround(FE_TONEAREST);
-  errno = 0;
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  const bool overflowed = errno == ERANGE && std::isinf(value);
-  std::fesetround(mode);
-  if (end != text.c_str() + text.size()) return {};
-  if (overflowed) return {Number::out_of_range, value};
-  return {Number::ok, value};
+  return converted<double>(token, std::strtod);
 }
 
 Number32 parse_number32(std::string_view token) {
@@ -93,20 +98,9 @@ Number32 parse_number32(std::string_view token) {
                                  static_cast<std::uint32_t>(payload);
     return {Number::ok, std::bit_cast<float>(bits32)};
   }
-  const std::string text(token);
-  if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return {};
   // strtof rounds once, to nearest; through strtod the decimal would be
   // rounded twice.
-  const int mode = std::fegetround();
-  std::fesetround(FE_TONEAREST);
-  errno = 0;
-  char* end = nullptr;
-  const float value = std::strtof(text.c_str(), &end);
-  const bool overflowed = errno == ERANGE && std::isinf(value);
-  std::fesetround(mode);
-  if (end != text.c_str() + text.size()) return {};
-  if (overflowed) return {Number::out_of_range, value};
-  return {Number::ok, value};
+  return converted<float>(token, std::strtof);
 }
 
 std::optional<float> parse_bits32(std::string_view token) {

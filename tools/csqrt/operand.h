@@ -11,12 +11,19 @@
 
 namespace ravo_cli {
 
-struct Number {
-  enum Status { ok, bad, out_of_range } status = bad;
-  double value = 0;
+// A parsed operand of binary64 (Number) or binary32 (Number32).
+enum class NumberStatus { ok, bad, out_of_range };
+template <typename Real>
+struct NumberOf {
+  using Status = NumberStatus;
+  static constexpr Status ok = Status::ok, bad = Status::bad, out_of_range = Status::out_of_range;
+  Status status = bad;
+  Real value = 0;
   // For a bad NaN, what is wrong with it; empty otherwise.
   std::string_view why = {};
 };
+using Number = NumberOf<double>;
+using Number32 = NumberOf<float>;
 
 // A number as written: the whole token, no blanks. A finite literal whose
 // value rounds beyond the largest finite binary64 is out_of_range; one that
@@ -28,11 +35,6 @@ Number parse_number(std::string_view token);
 // The same for a binary32 operand: decimals rounded once to binary32 (to
 // nearest), out_of_range beyond binary32's largest finite; NaN payloads
 // below 2^22, binary32's quiet bit.
-struct Number32 {
-  Number::Status status = Number::bad;
-  float value = 0;
-  std::string_view why = {};
-};
 Number32 parse_number32(std::string_view token);
 
 // The bits `snan` stands for: the quiet bit clear, payload 2^50.
