@@ -74,22 +74,26 @@ void CsqrtOracle::set(double x, double y) {
 
 Pair CsqrtOracle::rounded(int fe_round) { return rounded_with_flags(fe_round).w; }
 
-CsqrtOracle::Flagged CsqrtOracle::rounded_with_flags(int fe_round) {
+// The root rounded to dest's precision (the format's) in the mode, then
+// into the format's exponent range [emin, emax], with the flags.
+CsqrtOracle::Flagged CsqrtOracle::rounded_into(mpc_ptr dest, int fe_round, mpfr_exp_t emin, mpfr_exp_t emax) {
+  const Range range{emin, emax};
   const mpfr_rnd_t r = to_mpfr(fe_round);
-  const int inexact = mpc_sqrt(rounded_, z_, MPC_RND(r, r));
+  const int inexact = mpc_sqrt(dest, z_, MPC_RND(r, r));
   int flags = 0;
-  const double re = to_format(mpc_realref(rounded_), MPC_INEX_RE(inexact), r, kBinary64Range, &flags);
-  const double im = to_format(mpc_imagref(rounded_), MPC_INEX_IM(inexact), r, kBinary64Range, &flags);
+  const double re = to_format(mpc_realref(dest), MPC_INEX_RE(inexact), r, range, &flags);
+  const double im = to_format(mpc_imagref(dest), MPC_INEX_IM(inexact), r, range, &flags);
   return {{re, im}, flags};
 }
 
+CsqrtOracle::Flagged CsqrtOracle::rounded_with_flags(int fe_round) {
+  return rounded_into(rounded_, fe_round, kBinary64Range.emin, kBinary64Range.emax);
+}
+
 CsqrtOracle::Flagged32 CsqrtOracle::rounded32_with_flags(int fe_round) {
-  const mpfr_rnd_t r = to_mpfr(fe_round);
-  const int inexact = mpc_sqrt(rounded32_, z_, MPC_RND(r, r));
-  int flags = 0;
-  const double re = to_format(mpc_realref(rounded32_), MPC_INEX_RE(inexact), r, kBinary32Range, &flags);
-  const double im = to_format(mpc_imagref(rounded32_), MPC_INEX_IM(inexact), r, kBinary32Range, &flags);
-  return {static_cast<float>(re), static_cast<float>(im), flags};
+  const Flagged f =
+      rounded_into(rounded32_, fe_round, kBinary32Range.emin, kBinary32Range.emax);  // binary32 values, exactly
+  return {static_cast<float>(f.w.re), static_cast<float>(f.w.im), f.flags};
 }
 
 double CsqrtOracle::ulp_error(double got, mpfr_srcptr exact, mpfr_rnd_t rounding) {

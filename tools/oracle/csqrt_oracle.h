@@ -55,6 +55,7 @@ class CsqrtOracle {
   double ulp_error_im(double got, mpfr_rnd_t rounding = MPFR_RNDU);
 
  private:
+  Flagged rounded_into(mpc_ptr dest, int fe_round, mpfr_exp_t emin, mpfr_exp_t emax);
   double ulp_error(double got, mpfr_srcptr exact, mpfr_rnd_t rounding);
   mpc_t z_;
   mpc_t exact_;      // 256-bit root, exponent range unlimited
