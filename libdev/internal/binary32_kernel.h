@@ -55,6 +55,9 @@ constexpr int kDroppedBits = 29;
 constexpr std::uint64_t kHalfBinary32Place = std::uint64_t{1} << (kDroppedBits - 1);
 constexpr std::uint64_t kBinary32Margin = 16;
 
+// Binary64's exponent bias less binary32's, in the exponent field.
+constexpr std::uint64_t kBinary32Rebias = std::uint64_t{1023 - 127} << 52;
+
 // The increment added to a binary64 magnitude's bits before its 29 lowest
 // are dropped, rounding it to binary32 in a direction: half a place to
 // nearest (ties cannot occur where the test passed), all but one place
@@ -81,8 +84,7 @@ inline Binary32RootOf<V> binary32_root_core(V ax, V ay) {
 // moved up, the exponent rebiased; exact, and raising nothing (no DAZ).
 template <typename Bits>
 inline Bits widened_bits(Bits magnitude32) {
-  constexpr std::uint64_t kRebias = std::uint64_t{1023 - 127} << 52;
-  return (magnitude32 << kDroppedBits) + kRebias;
+  return (magnitude32 << kDroppedBits) + kBinary32Rebias;
 }
 
 // Whether every rounding of v (a positive part's bits, v >= 2^-126) to
@@ -92,14 +94,14 @@ inline auto binary32_rounding_is_certain(Bits v_bits) {
   return ((v_bits + kBinary32Margin) & (kHalfBinary32Place - 1)) > 2 * kBinary32Margin;
 }
 
-// The binary32 pattern of a positive part v in [2^-126, 2^128) whose
-// rounding is certain, rounded by `increment` (kBinary32Increment): the
-// exponent rebiased in place, the increment added (a carry moves into the
-// exponent field, as it should), the dropped bits shifted out.
+// The binary32 pattern of a positive part v in [2^-126, 2^128), rounded by
+// `increment` (kBinary32Increment): the exponent rebiased in place, the
+// increment added (a carry moves into the exponent field, as it should),
+// the dropped bits shifted out. A tie goes up: none reaches here from a
+// certain rounding, and the exact way sends its ties to even itself.
 template <typename Bits>
 inline Bits binary32_bits(Bits v_bits, Bits increment) {
-  constexpr std::uint64_t kRebias = std::uint64_t{1023 - 127} << 52;
-  return (v_bits - kRebias + increment) >> kDroppedBits;
+  return (v_bits - kBinary32Rebias + increment) >> kDroppedBits;
 }
 
 RAVO_INTERNAL_END
